@@ -9,8 +9,8 @@ namespace velmora {
 
 const std::vector<std::string> &DefaultIsogainTexts()
 {
-    static const std::vector<std::string> texts { "12", "6", "4", "3", "2", "1", "0.5", "0.25",
-        "0", "-1", "-3", "-6", "-12", "-18", "-24" };
+    static const std::vector<std::string> texts { "12", "6", "4", "3", "2", "1", "0.5", "0.25", "0",
+        "-1", "-3", "-6", "-12", "-18", "-24" };
     return texts;
 }
 
@@ -37,14 +37,41 @@ ChartSettings DefaultChartSettings()
     return settings;
 }
 
-bool GainMaxAccepted(double v) { return 0 < v && v <= 100; }
-bool GainMinAccepted(double v) { return -100 < v && v < 0; }
-bool PhaseMinAccepted(double v) { return -360 <= v && v <= -180; }
-bool GainStepAccepted(double v, double gainMax) { return 0 < v && v < gainMax / 2; }
-bool PhaseStepAccepted(double v, double phaseMin) { return 0 < v && v < std::fabs(phaseMin) / 2; }
-bool IsogainValueAccepted(double v) { return -100 < v && v < 100; }
-bool IsophaseValueAccepted(double v) { return -360 < v && v < -1; }
-bool BitmapWidthAccepted(double v) { return 399 < v && v < 601; }
-bool BitmapHeightAccepted(double v) { return 599 < v && v < 951; }
+bool GainMaxAccepted(double v)
+{
+    return 0 < v && v <= 100;
+}
+bool GainMinAccepted(double v)
+{
+    return -100 < v && v < 0;
+}
+bool PhaseMinAccepted(double v)
+{
+    return -360 <= v && v <= -180;
+}
+bool GainStepAccepted(double v, double gainMax)
+{
+    return 0 < v && v < gainMax / 2;
+}
+bool PhaseStepAccepted(double v, double phaseMin)
+{
+    return 0 < v && v < std::fabs(phaseMin) / 2;
+}
+bool IsogainValueAccepted(double v)
+{
+    return -100 < v && v < 100;
+}
+bool IsophaseValueAccepted(double v)
+{
+    return -360 < v && v < -1;
+}
+bool BitmapWidthAccepted(double v)
+{
+    return 399 < v && v < 601;
+}
+bool BitmapHeightAccepted(double v)
+{
+    return 599 < v && v < 951;
+}
 
 } // namespace velmora

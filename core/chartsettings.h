@@ -1,4 +1,5 @@
-// core/chartsettings.h — chart settings, their defaults and the tests entries must pass (core layer)
+// core/chartsettings.h — chart settings, their defaults and the tests entries must pass (core
+// layer)
 #pragma once
 
 #include <cstdint>

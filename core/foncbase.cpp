@@ -12,7 +12,10 @@ namespace velmora {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The longest leading part of a text that fits the number grammar.
 struct NumberScan {
@@ -132,7 +135,8 @@ Digits significantDigits(double magnitude, int significant)
     std::array<char, 64> buffer {};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
         std::chars_format::scientific, significant - 1);
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    const std::string_view text(
+        buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
     Digits out;
     const std::size_t e = text.find('e');
     for (std::size_t i = 0; i < e; ++i) {
@@ -242,7 +246,10 @@ std::string trimFixed(std::string text)
 
 } // namespace
 
-double TextToReal(std::string_view text) { return convertScanned(text, scanNumber(text)); }
+double TextToReal(std::string_view text)
+{
+    return convertScanned(text, scanNumber(text));
+}
 
 std::optional<double> StrictTextToReal(std::string_view text)
 {

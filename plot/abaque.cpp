@@ -11,7 +11,10 @@ namespace velmora {
 
 const char *const ChartTitle = "gain en dB et phase en °";
 
-RenderProfile WindowProfile() { return RenderProfile {}; }
+RenderProfile WindowProfile()
+{
+    return RenderProfile {};
+}
 
 RenderProfile ClipboardProfile(int width, int height)
 {
@@ -32,7 +35,8 @@ double SampleStep(double min, double max, int divisions)
         std::fabs(static_cast<long double>(max) - static_cast<long double>(min)) / divisions);
 }
 
-void RenderAbaque(const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface)
+void RenderAbaque(
+    const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface)
 {
     const PixelFrame frame = FrameOf(surface);
     const double gainStep = SampleStep(settings.GainMin, settings.GainMax, profile.GainDivisions);

@@ -17,6 +17,7 @@ double SampleStep(double min, double max, int divisions);
 // contours, iso-phase contours, in that order. Reads the settings and changes nothing else. An
 // error thrown part-way leaves the surface as drawn so far; the caller hands that over and then
 // reports the error.
-void RenderAbaque(const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface);
+void RenderAbaque(
+    const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface);
 
 } // namespace velmora

@@ -24,7 +24,10 @@ int roundToPixel(long double position)
     return static_cast<int>(rounded);
 }
 
-int halfOf(int pixels) { return static_cast<int>(std::nearbyint(pixels / 2.0)); }
+int halfOf(int pixels)
+{
+    return static_cast<int>(std::nearbyint(pixels / 2.0));
+}
 
 // A graduation within a hundredth of a step of zero is labelled "0".
 std::string graduationLabel(double v, double step)
@@ -135,28 +138,33 @@ int ValueToColumn(int left, int right, double value, double min, double max)
     return roundToPixel((static_cast<long double>(value) - min) * (right - left) / span + left);
 }
 
-void DrawPhaseAxis(int row, DrawingSurface &surface, param style, double step, double min, double max)
+void DrawPhaseAxis(
+    int row, DrawingSurface &surface, param style, double step, double min, double max)
 {
     const PixelFrame frame = FrameOf(surface);
     prepareAxis(surface, style);
-    forEachGraduation(min, step, +1, [max](double v) { return v <= max; },
+    forEachGraduation(
+        min, step, +1, [max](double v) { return v <= max; },
         [&](double v, bool labelled) {
             const int x = ValueToColumn(frame.left, frame.right, v, min, max);
             drawGraduationMark(surface, style, { x, row, x, row + style.TickLength },
                 { x, frame.top, x, frame.bottom });
             if (labelled)
-                surface.drawText(x, row + halfOf(surface.textHeight("1")), graduationLabel(v, step));
+                surface.drawText(
+                    x, row + halfOf(surface.textHeight("1")), graduationLabel(v, step));
         });
     surface.setPenStyle(PenStyle::Solid);
     surface.setPenColor(style.AxisColor);
     line(surface, frame.left, row, frame.right, row);
 }
 
-void DrawGainAxis(int column, DrawingSurface &surface, param style, double step, double min, double max)
+void DrawGainAxis(
+    int column, DrawingSurface &surface, param style, double step, double min, double max)
 {
     const PixelFrame frame = FrameOf(surface);
     prepareAxis(surface, style);
-    forEachGraduation(max, step, -1, [min](double v) { return v >= min; },
+    forEachGraduation(
+        max, step, -1, [min](double v) { return v >= min; },
         [&](double v, bool labelled) {
             const int y = ValueToRow(frame.top, frame.bottom, v, min, max);
             drawGraduationMark(surface, style, { column, y, column + style.TickLength, y },

@@ -40,10 +40,12 @@ int ValueToRow(int top, int bottom, double value, double min, double max);
 int ValueToColumn(int left, int right, double value, double min, double max);
 
 // Phase axis along `row`, graduations from `min` rightwards every `step` degrees.
-void DrawPhaseAxis(int row, DrawingSurface &surface, param style, double step, double min, double max);
+void DrawPhaseAxis(
+    int row, DrawingSurface &surface, param style, double step, double min, double max);
 
 // Gain axis along `column`, graduations from `max` downwards every `step` dB.
-void DrawGainAxis(int column, DrawingSurface &surface, param style, double step, double min, double max);
+void DrawGainAxis(
+    int column, DrawingSurface &surface, param style, double step, double min, double max);
 
 // Both axes with their graduations, ticks or grid and labels, then the phase axis line again.
 // Leaves font face, size and colour from `style` and a solid pen in AxisColor.

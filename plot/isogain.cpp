@@ -21,7 +21,10 @@ struct IsogainPoint {
 };
 
 // Pow10(dB / 20), or 0 when it overflows: the sample or the value is then skipped.
-double linearGain(double dB) { return FinitePow10(dB / 20).value_or(0.0); }
+double linearGain(double dB)
+{
+    return FinitePow10(dB / 20).value_or(0.0);
+}
 
 // The first run of samples whose cosine is a valid cosine, sampling x = gainMin, gainMin + s, ...
 // while x + s stays below gainMax, at most `capacity` samples.
@@ -37,8 +40,8 @@ std::vector<IsogainPoint> sampleContour(
         const double u = g > 0 ? IsogainCosine(g, M) : NAN;
         const bool valid = std::fabs(u) <= 1; // false for NaN
         if (valid) {
-            const long double arc = std::atan2(std::sqrt(1 - static_cast<long double>(u) * u),
-                static_cast<long double>(u));
+            const long double arc = std::atan2(
+                std::sqrt(1 - static_cast<long double>(u) * u), static_cast<long double>(u));
             points.push_back({ x, static_cast<double>(-arc * 180 / pi),
                 static_cast<double>((arc - 2 * pi) * 180 / pi) });
             started = true;
@@ -107,8 +110,8 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         surface.lineTo(column(first.left), row(first.gain));
 
         const double labelGain = last.gain >= settings.GainMax ? settings.GainMax : last.gain;
-        surface.drawText(column(last.right - 5), row(labelGain) + 2,
-            RealToText(v) + profile.GainLabelSuffix);
+        surface.drawText(
+            column(last.right - 5), row(labelGain) + 2, RealToText(v) + profile.GainLabelSuffix);
     }
 }
 

@@ -18,7 +18,10 @@ struct IsophasePoint {
     double phase; // open-loop phase, degrees
 };
 
-long double radians(long double degrees) { return degrees / 180 * pi; }
+long double radians(long double degrees)
+{
+    return degrees / 180 * pi;
+}
 
 // Samples phi = start, start + s, ... while phi + s stays below `end`, at most `capacity`
 // samples, keeping each point whose open-loop gain G = sin(phi) / t - cos(phi) is above `floor`.
@@ -30,8 +33,8 @@ std::vector<IsophasePoint> sweep(
     const long double inverse = 1 / static_cast<long double>(t);
     double phi = start;
     for (int evaluated = 0; evaluated < capacity; ++evaluated) {
-        const double G = static_cast<double>(
-            std::sin(radians(phi)) * inverse - std::cos(radians(phi)));
+        const double G
+            = static_cast<double>(std::sin(radians(phi)) * inverse - std::cos(radians(phi)));
         if (G > floor && std::isfinite(G)) {
             const double gain = static_cast<double>(20 * std::log10(static_cast<long double>(G)));
             points.push_back({ gain, phi });

@@ -43,8 +43,8 @@ RasterSurface::RasterSurface(int width, int height)
     if (width > 0 && height > 0)
         m_image = QImage(width, height, QImage::Format_RGB32);
     if (m_image.isNull())
-        throw std::runtime_error("Impossible de créer une image de " + std::to_string(width)
-            + " x " + std::to_string(height) + " pixels");
+        throw std::runtime_error("Impossible de créer une image de " + std::to_string(width) + " x "
+            + std::to_string(height) + " pixels");
     m_image.fill(Qt::white);
     // Taken once, before any painter exists: every later write goes through this pointer.
     m_bits = reinterpret_cast<QRgb *>(m_image.bits());
@@ -57,7 +57,10 @@ RasterSurface::RasterSurface(int width, int height)
 
 RasterSurface::~RasterSurface() = default;
 
-void RasterSurface::setPenColor(Color color) { m_penRgb = ToRgb(color); }
+void RasterSurface::setPenColor(Color color)
+{
+    m_penRgb = ToRgb(color);
+}
 
 void RasterSurface::fontChanged()
 {
@@ -164,7 +167,10 @@ int RasterSurface::textWidth(const std::string &text)
     return metrics().horizontalAdvance(QString::fromStdString(text));
 }
 
-int RasterSurface::textHeight(const std::string &) { return metrics().height(); }
+int RasterSurface::textHeight(const std::string &)
+{
+    return metrics().height();
+}
 
 void RasterSurface::drawText(int x, int y, const std::string &text)
 {
@@ -175,7 +181,8 @@ void RasterSurface::drawText(int x, int y, const std::string &text)
     const QRgb white = qRgb(255, 255, 255);
     const std::int64_t x0 = std::max<std::int64_t>(x, 0);
     const std::int64_t y0 = std::max<std::int64_t>(y, 0);
-    const std::int64_t x1 = std::min<std::int64_t>(static_cast<std::int64_t>(x) + cellWidth, width());
+    const std::int64_t x1
+        = std::min<std::int64_t>(static_cast<std::int64_t>(x) + cellWidth, width());
     const std::int64_t y1
         = std::min<std::int64_t>(static_cast<std::int64_t>(y) + cellHeight, height());
     if (x0 >= x1 || y0 >= y1)

@@ -1,4 +1,5 @@
-// tools/velmora-render.cpp — headless renderer: the chart to a PNG or BMP file from the command line
+// tools/velmora-render.cpp — headless renderer: the chart to a PNG or BMP file from the command
+// line
 #include "core/chartsettings.h"
 #include "core/foncbase.h"
 #include "core/fperror.h"
@@ -78,7 +79,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-std::string quoted(const std::string &text) { return "« " + text + " »"; }
+std::string quoted(const std::string &text)
+{
+    return "« " + text + " »";
+}
 
 // A bound as the labels write it, without the leading blank of the exponent form.
 std::string boundText(double v)
@@ -118,7 +122,8 @@ std::vector<double> valueList(const std::string &option, const std::string &text
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string item
+            = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         values.push_back(acceptedNumber(option, item, accepted, range));
         if (comma == std::string::npos)
             return values;
@@ -131,15 +136,16 @@ Color color(const std::string &option, const std::string &text)
     const bool wellFormed = text.size() == 7 && text[0] == '#'
         && text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
     if (!wellFormed)
-        throw UsageError(option + " : " + quoted(text) + " : couleur attendue sous la forme #RRGGBB");
+        throw UsageError(
+            option + " : " + quoted(text) + " : couleur attendue sous la forme #RRGGBB");
     const unsigned long rgb = std::stoul(text.substr(1), nullptr, 16);
     return RgbColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
 }
 
 int wholePixels(const std::string &option, const std::string &text, double low, const char *what)
 {
-    const double v = acceptedNumber(option, text,
-        [low](double x) { return low < x && x < MaxPrintSize + 1; },
+    const double v = acceptedNumber(
+        option, text, [low](double x) { return low < x && x < MaxPrintSize + 1; },
         boundText(low) + " < " + what + " < " + std::to_string(MaxPrintSize + 1));
     return static_cast<int>(v); // fraction dropped, as the bitmap-size dialog does
 }
@@ -188,7 +194,8 @@ Job parse(const std::vector<std::string> &args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
-        if (const std::size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+        if (const std::size_t equals = name.find('=');
+            name.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
         }
@@ -223,32 +230,37 @@ Job parse(const std::vector<std::string> &args)
     if (extension == ".bmp")
         job.format = "BMP";
     else if (extension != ".png")
-        throw UsageError("-o : extension " + quoted(extension) + " inconnue : .png ou .bmp attendu");
+        throw UsageError(
+            "-o : extension " + quoted(extension) + " inconnue : .png ou .bmp attendu");
 
     ChartSettings &s = job.settings;
     if (has("--gain-max"))
-        s.GainMax = acceptedNumber("--gain-max", given["--gain-max"], GainMaxAccepted, "0 < G max <= 100");
+        s.GainMax = acceptedNumber(
+            "--gain-max", given["--gain-max"], GainMaxAccepted, "0 < G max <= 100");
     if (has("--gain-min"))
-        s.GainMin = acceptedNumber("--gain-min", given["--gain-min"], GainMinAccepted, "-100 < G min < 0");
+        s.GainMin = acceptedNumber(
+            "--gain-min", given["--gain-min"], GainMinAccepted, "-100 < G min < 0");
     if (has("--phase-min"))
-        s.PhaseMin = acceptedNumber("--phase-min", given["--phase-min"], PhaseMinAccepted,
-            "-360 <= phase min <= -180");
+        s.PhaseMin = acceptedNumber(
+            "--phase-min", given["--phase-min"], PhaseMinAccepted, "-360 <= phase min <= -180");
     // The steps are tested against the extents above, as the windows test them against the
     // current ones.
     if (has("--gain-step"))
-        s.GainStep = acceptedNumber("--gain-step", given["--gain-step"],
+        s.GainStep = acceptedNumber(
+            "--gain-step", given["--gain-step"],
             [&](double v) { return GainStepAccepted(v, s.GainMax); },
             "0 < intervalle < G max / 2 = " + boundText(s.GainMax / 2));
     if (has("--phase-step"))
-        s.PhaseStep = acceptedNumber("--phase-step", given["--phase-step"],
+        s.PhaseStep = acceptedNumber(
+            "--phase-step", given["--phase-step"],
             [&](double v) { return PhaseStepAccepted(v, s.PhaseMin); },
             "0 < intervalle < |phase min| / 2 = " + boundText(std::fabs(s.PhaseMin) / 2));
     if (has("--isogains"))
-        s.IsogainValues = valueList("--isogains", given["--isogains"], IsogainValueAccepted,
-            "-100 < gain < 100");
+        s.IsogainValues = valueList(
+            "--isogains", given["--isogains"], IsogainValueAccepted, "-100 < gain < 100");
     if (has("--isophases"))
-        s.IsophaseValues = valueList("--isophases", given["--isophases"], IsophaseValueAccepted,
-            "-360 < phase < -1");
+        s.IsophaseValues = valueList(
+            "--isophases", given["--isophases"], IsophaseValueAccepted, "-360 < phase < -1");
     s.style.Grid = grid;
     s.style.DottedGrid = dottedGrid;
     if (has("--font")) {
@@ -257,7 +269,8 @@ Job parse(const std::vector<std::string> &args)
         s.style.FontName = given["--font"];
     }
     if (has("--font-size")) {
-        const double size = acceptedNumber("--font-size", given["--font-size"],
+        const double size = acceptedNumber(
+            "--font-size", given["--font-size"],
             [](double v) { return v >= 1 && v <= MaxFontSize && v == std::floor(v); },
             "un entier de 1 à " + std::to_string(MaxFontSize));
         s.style.FontSize = static_cast<int>(size);
@@ -282,7 +295,8 @@ Job parse(const std::vector<std::string> &args)
         if (has("--width") || has("--height"))
             throw UsageError("--width et --height ne valent que pour --profile clipboard");
     } else {
-        throw UsageError("--profile : " + quoted(profile) + " inconnu : window ou clipboard attendu");
+        throw UsageError(
+            "--profile : " + quoted(profile) + " inconnu : window ou clipboard attendu");
     }
     return job;
 }

@@ -1,0 +1,91 @@
+// tests/plot/recordingsurface.h — a drawing surface that logs every operation, for exact checks
+#pragma once
+
+#include "plot/surface.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+enum class Op { PenColor, PenStyle, FontName, FontSize, FontColor, MoveTo, LineTo, Text };
+
+struct Operation {
+    Op op;
+    int x = 0; // MoveTo, LineTo, Text; the value of a colour, style or size otherwise
+    int y = 0;
+    std::string text; // Text, FontName
+};
+
+// Metrics of the default face at 8 points: every glyph 7 pixels wide except "W" (11), 13 high.
+class RecordingSurface final : public DrawingSurface {
+public:
+    RecordingSurface(int width, int height)
+        : m_width(width)
+        , m_height(height)
+    {
+    }
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    void setPenColor(Color color) override { log(Op::PenColor, static_cast<int>(color)); }
+    void setPenStyle(PenStyle style) override { log(Op::PenStyle, static_cast<int>(style)); }
+    void setFontName(const std::string &face) override { log(Op::FontName, 0, 0, face); }
+    void setFontSize(int points) override { log(Op::FontSize, points); }
+    void setFontColor(Color color) override { log(Op::FontColor, static_cast<int>(color)); }
+    void moveTo(int x, int y) override { log(Op::MoveTo, x, y); }
+    void lineTo(int x, int y) override { log(Op::LineTo, x, y); }
+    void drawText(int x, int y, const std::string &text) override { log(Op::Text, x, y, text); }
+    int textWidth(const std::string &text) override
+    {
+        return text == "W" ? 11 : 7 * static_cast<int>(text.size());
+    }
+    int textHeight(const std::string &) override { return 13; }
+
+    const std::vector<Operation> &operations() const { return m_operations; }
+
+    std::vector<Operation> only(Op op) const
+    {
+        std::vector<Operation> out;
+        for (const Operation &o : m_operations) {
+            if (o.op == op)
+                out.push_back(o);
+        }
+        return out;
+    }
+
+    std::vector<Operation> texts() const { return only(Op::Text); }
+
+private:
+    void log(Op op, int x, int y = 0, std::string text = {})
+    {
+        m_operations.push_back({ op, x, y, std::move(text) });
+    }
+
+    int m_width;
+    int m_height;
+    std::vector<Operation> m_operations;
+};
+
+// Moves and lines only, as a drawn path: {'M' or 'L', x, y}.
+struct PathStep {
+    char kind;
+    int x;
+    int y;
+    bool operator==(const PathStep &) const = default;
+};
+
+inline std::vector<PathStep> pathOf(const std::vector<Operation> &ops)
+{
+    std::vector<PathStep> path;
+    for (const Operation &o : ops) {
+        if (o.op == Op::MoveTo)
+            path.push_back({ 'M', o.x, o.y });
+        else if (o.op == Op::LineTo)
+            path.push_back({ 'L', o.x, o.y });
+    }
+    return path;
+}
+
+} // namespace velmora::test
