@@ -11,12 +11,13 @@ namespace velmora {
 
 namespace {
 
-// Halves to the even pixel, saturated at +/- CoordinateLimit.
+// Halves to the even pixel, saturated at +/- CoordinateLimit. std::rint rounds as nearbyint does
+// in the default rounding mode, without saving and restoring the floating-point environment.
 int roundToPixel(long double position)
 {
     if (std::isnan(position))
         throw FloatingPointError(FloatingPointFault::InvalidOperation);
-    const long double rounded = std::nearbyint(position);
+    const long double rounded = std::rint(position);
     if (rounded > CoordinateLimit)
         return CoordinateLimit;
     if (rounded < -CoordinateLimit)

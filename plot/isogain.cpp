@@ -4,6 +4,7 @@
 #include "core/foncbase.h"
 #include "core/fperror.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -18,6 +19,9 @@ struct IsogainPoint {
     double gain; // open-loop gain, dB
     double right; // right-branch phase, degrees, in [-180, 0]
     double left; // left-branch phase, degrees, in [-360, -180]
+    int row; // pixel row of the gain
+    int rightColumn; // pixel columns of the two phases
+    int leftColumn;
 };
 
 // Pow10(dB / 20), or 0 when it overflows: the sample or the value is then skipped.
@@ -26,32 +30,52 @@ double linearGain(double dB)
     return FinitePow10(dB / 20).value_or(0.0);
 }
 
-// The first run of samples whose cosine is a valid cosine, sampling x = gainMin, gainMin + s, ...
-// while x + s stays below gainMax, at most `capacity` samples.
-std::vector<IsogainPoint> sampleContour(
-    double M, double gainMin, double gainMax, double s, int capacity)
+// One sample of the gain sweep: its gain in dB, as a linear gain (0 when that overflows) and as
+// a pixel row.
+struct GainSample {
+    double x;
+    double g;
+    int row;
+};
+
+// x = gainMin, gainMin + s, ... (each sum rounded to double) while x + s, compared unrounded,
+// stays below gainMax; at most `capacity` samples, and none once x stops moving. The sequence is
+// the same for every contour, so it is computed once per pass.
+template <typename Row>
+std::vector<GainSample> gainSamples(double gainMin, double gainMax, double s, int capacity, Row row)
 {
-    std::vector<IsogainPoint> points;
-    points.reserve(static_cast<std::size_t>(capacity));
-    bool started = false;
+    std::vector<GainSample> samples;
+    samples.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
     double x = gainMin;
     for (int evaluated = 0; evaluated < capacity; ++evaluated) {
-        const double g = linearGain(x);
-        const double u = g > 0 ? IsogainCosine(g, M) : NAN;
-        const bool valid = std::fabs(u) <= 1; // false for NaN
-        if (valid) {
-            const long double arc = std::atan2(
-                std::sqrt(1 - static_cast<long double>(u) * u), static_cast<long double>(u));
-            points.push_back({ x, static_cast<double>(-arc * 180 / pi),
-                static_cast<double>((arc - 2 * pi) * 180 / pi) });
-            started = true;
-        } else if (started) {
-            break;
-        }
+        samples.push_back({ x, linearGain(x), row(x) });
         const double next = x + s;
         if (next == x || static_cast<long double>(next) + s >= gainMax)
             break;
         x = next;
+    }
+    return samples;
+}
+
+// The first run of samples whose cosine is a valid cosine, placed in pixels.
+template <typename Column>
+std::vector<IsogainPoint> contourPoints(
+    double M, const std::vector<GainSample> &samples, Column column)
+{
+    std::vector<IsogainPoint> points;
+    points.reserve(samples.size());
+    for (const GainSample &sample : samples) {
+        const double u = sample.g > 0 ? IsogainCosine(sample.g, M) : NAN;
+        if (!(std::fabs(u) <= 1)) { // also for NaN
+            if (!points.empty())
+                break;
+            continue;
+        }
+        const long double arc = std::atan2(
+            std::sqrt(1 - static_cast<long double>(u) * u), static_cast<long double>(u));
+        const double right = static_cast<double>(-arc * 180 / pi);
+        const double left = static_cast<double>((arc - 2 * pi) * 180 / pi);
+        points.push_back({ sample.x, right, left, sample.row, column(right), column(left) });
     }
     return points;
 }
@@ -77,13 +101,15 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
     const auto column = [&](double phase) {
         return ValueToColumn(frame.left, frame.right, phase, settings.PhaseMin, settings.PhaseMax);
     };
+    // Every contour samples the same gains: their linear values and rows are computed once.
+    const std::vector<GainSample> samples
+        = gainSamples(settings.GainMin, settings.GainMax, gainStep, profile.GainDivisions, row);
     const std::vector<double> &values = settings.IsogainValues;
     for (std::size_t i = 1; i < values.size(); ++i) {
         const double v = values[i];
         const double M = linearGain(v);
-        const std::vector<IsogainPoint> points = M > 0
-            ? sampleContour(M, settings.GainMin, settings.GainMax, gainStep, profile.GainDivisions)
-            : std::vector<IsogainPoint> {};
+        const std::vector<IsogainPoint> points
+            = M > 0 ? contourPoints(M, samples, column) : std::vector<IsogainPoint> {};
         surface.setPenColor(settings.IsogainColor);
         surface.setFontColor(settings.IsogainColor);
         if (points.empty())
@@ -91,23 +117,21 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         const IsogainPoint &first = points.front();
         const IsogainPoint &last = points.back();
 
-        surface.moveTo(column(first.right), row(first.gain));
+        surface.moveTo(first.rightColumn, first.row);
         for (const IsogainPoint &p : points)
-            surface.lineTo(column(p.right), row(p.gain));
+            surface.lineTo(p.rightColumn, p.row);
 
-        const int lastLeft = column(last.left);
-        const int lastRight = column(last.right);
-        if (std::abs(lastLeft - lastRight) < profile.ClosingGap) {
-            surface.moveTo(lastLeft, row(last.gain));
-            surface.lineTo(lastRight, row(last.gain));
+        if (std::abs(last.leftColumn - last.rightColumn) < profile.ClosingGap) {
+            surface.moveTo(last.leftColumn, last.row);
+            surface.lineTo(last.rightColumn, last.row);
         }
 
-        surface.moveTo(column(first.left), row(first.gain));
+        surface.moveTo(first.leftColumn, first.row);
         for (const IsogainPoint &p : points)
-            surface.lineTo(column(p.left), row(p.gain));
+            surface.lineTo(p.leftColumn, p.row);
 
-        surface.moveTo(column(first.right), row(first.gain));
-        surface.lineTo(column(first.left), row(first.gain));
+        surface.moveTo(first.rightColumn, first.row);
+        surface.lineTo(first.leftColumn, first.row);
 
         const double labelGain = last.gain >= settings.GainMax ? settings.GainMax : last.gain;
         surface.drawText(

@@ -3,6 +3,7 @@
 
 #include "core/foncbase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -16,6 +17,7 @@ constexpr long double pi = std::numbers::pi_v<long double>;
 struct IsophasePoint {
     double gain; // open-loop gain, dB
     double phase; // open-loop phase, degrees
+    int column; // pixel column of the phase
 };
 
 long double radians(long double degrees)
@@ -23,26 +25,88 @@ long double radians(long double degrees)
     return degrees / 180 * pi;
 }
 
-// Samples phi = start, start + s, ... while phi + s stays below `end`, at most `capacity`
-// samples, keeping each point whose open-loop gain G = sin(phi) / t - cos(phi) is above `floor`.
-std::vector<IsophasePoint> sweep(
-    double t, double floor, double start, double end, double s, int capacity)
+// sin and cos of an angle in degrees. The angle is first reduced by whole quarter turns, exactly,
+// so that the library evaluates both within +/-45 degrees, where it needs no costly argument
+// reduction; the results agree with sin(radians(x)) and cos(radians(x)) to extended precision.
+void sinCosDegrees(double degrees, long double &sine, long double &cosine)
 {
-    std::vector<IsophasePoint> points;
-    points.reserve(static_cast<std::size_t>(capacity));
-    const long double inverse = 1 / static_cast<long double>(t);
+    constexpr double exactLimit = 1e15; // beyond this the quarter-turn count loses exactness
+    if (!(std::fabs(degrees) < exactLimit)) {
+        sine = std::sin(radians(degrees));
+        cosine = std::cos(radians(degrees));
+        return;
+    }
+    const long double quarters = std::rint(static_cast<long double>(degrees) / 90);
+    const long double rest = radians(degrees - quarters * 90);
+    const long double s = std::sin(rest);
+    const long double c = std::cos(rest);
+    switch (static_cast<long long>(quarters) & 3) {
+    case 0:
+        sine = s;
+        cosine = c;
+        break;
+    case 1:
+        sine = c;
+        cosine = -s;
+        break;
+    case 2:
+        sine = -s;
+        cosine = -c;
+        break;
+    default:
+        sine = -c;
+        cosine = s;
+        break;
+    }
+}
+
+// One sample of a phase sweep, in degrees, with its sine and cosine.
+struct PhaseSample {
+    double phi;
+    long double sine;
+    long double cosine;
+    int column; // pixel column of phi
+};
+
+// phi = start, start + s, ... (each sum rounded to double) while phi + s, compared unrounded,
+// stays below `limit`; at most `capacity` samples, and none once phi stops moving. Each half
+// sweep starts at the same place for every value, so its samples are computed once per pass.
+template <typename Column>
+std::vector<PhaseSample> phaseSamples(
+    double start, double limit, double s, int capacity, Column column)
+{
+    std::vector<PhaseSample> samples;
+    samples.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
     double phi = start;
     for (int evaluated = 0; evaluated < capacity; ++evaluated) {
-        const double G
-            = static_cast<double>(std::sin(radians(phi)) * inverse - std::cos(radians(phi)));
-        if (G > floor && std::isfinite(G)) {
-            const double gain = static_cast<double>(20 * std::log10(static_cast<long double>(G)));
-            points.push_back({ gain, phi });
-        }
+        PhaseSample sample { phi, 0, 0, column(phi) };
+        sinCosDegrees(phi, sample.sine, sample.cosine);
+        samples.push_back(sample);
         const double next = phi + s;
-        if (next == phi || static_cast<long double>(next) + s >= end)
+        if (next == phi || static_cast<long double>(next) + s >= limit)
             break;
         phi = next;
+    }
+    return samples;
+}
+
+// The samples of a sweep that ends before `end` (at most the samples' own limit) whose open-loop
+// gain G = sin(phi) / t - cos(phi) is above `floor`, as points in dB.
+std::vector<IsophasePoint> sweep(
+    const std::vector<PhaseSample> &samples, double t, double floor, double end, double s)
+{
+    std::vector<IsophasePoint> points;
+    points.reserve(samples.size());
+    const long double inverse = 1 / static_cast<long double>(t);
+    for (const PhaseSample &sample : samples) {
+        const double G = static_cast<double>(sample.sine * inverse - sample.cosine);
+        if (G > floor && std::isfinite(G)) {
+            const double gain = static_cast<double>(20 * std::log10(static_cast<long double>(G)));
+            points.push_back({ gain, sample.phi, sample.column });
+        }
+        const double next = sample.phi + s;
+        if (next == sample.phi || static_cast<long double>(next) + s >= end)
+            break;
     }
     return points;
 }
@@ -63,6 +127,11 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
 
     surface.setPenColor(settings.IsophaseColor);
     surface.setFontColor(settings.IsophaseColor);
+    const int capacity = profile.PhaseDivisions;
+    const std::vector<PhaseSample> leftSamples
+        = phaseSamples(settings.PhaseMin, -180, phaseStep, capacity, column);
+    const std::vector<PhaseSample> rightSamples
+        = phaseSamples(-180, 0, phaseStep, capacity, column);
     const std::vector<double> &values = settings.IsophaseValues;
     for (std::size_t i = 1; i < values.size(); ++i) {
         const double v = values[i];
@@ -76,29 +145,27 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
             continue;
         const std::string label = RealToText(v) + profile.PhaseLabelSuffix;
         if (v < -180) {
-            const std::vector<IsophasePoint> points
-                = sweep(t, floor, settings.PhaseMin, -180, phaseStep, profile.PhaseDivisions);
+            const std::vector<IsophasePoint> points = sweep(leftSamples, t, floor, -180, phaseStep);
             if (points.empty())
                 continue;
             const IsophasePoint &first = points.front();
             const double startGain = v >= settings.PhaseMin ? settings.GainMin : first.gain;
-            surface.moveTo(column(first.phase), row(startGain));
+            surface.moveTo(first.column, row(startGain));
             for (const IsophasePoint &p : points)
-                surface.lineTo(column(p.phase), row(p.gain));
+                surface.lineTo(p.column, row(p.gain));
             surface.drawText(column(first.phase - 5), row(first.gain), label);
         } else {
             // The sweep ends before the value itself, and before 0 degrees at the latest.
             const double end = v < 0 ? v : 0;
-            const std::vector<IsophasePoint> points
-                = sweep(t, floor, -180, end, phaseStep, profile.PhaseDivisions);
+            const std::vector<IsophasePoint> points = sweep(rightSamples, t, floor, end, phaseStep);
             if (points.empty())
                 continue;
             const IsophasePoint &first = points.front();
             const IsophasePoint &last = points.back();
-            surface.moveTo(column(first.phase), row(first.gain));
+            surface.moveTo(first.column, row(first.gain));
             for (std::size_t j = 1; j < points.size(); ++j)
-                surface.lineTo(column(points[j].phase), row(points[j].gain));
-            surface.lineTo(column(last.phase), row(settings.GainMin));
+                surface.lineTo(points[j].column, row(points[j].gain));
+            surface.lineTo(last.column, row(settings.GainMin));
             surface.drawText(column(last.phase - 5), row(last.gain), label);
         }
     }
