@@ -103,6 +103,21 @@ PixelFrame FrameOf(const DrawingSurface &surface)
     return PixelFrame { 10, surface.height() - 10, 15, surface.width() - 15 };
 }
 
+ChartMapping MappingOf(const PixelFrame &frame, const ChartSettings &settings)
+{
+    return { frame, settings.GainMin, settings.GainMax, settings.PhaseMin, settings.PhaseMax };
+}
+
+int ChartMapping::row(double gain) const
+{
+    return ValueToRow(frame.top, frame.bottom, gain, gainMin, gainMax);
+}
+
+int ChartMapping::column(double phase) const
+{
+    return ValueToColumn(frame.left, frame.right, phase, phaseMin, phaseMax);
+}
+
 std::optional<double> FinitePow10(double x)
 {
     const long double power

@@ -18,6 +18,18 @@ struct PixelFrame {
 
 PixelFrame FrameOf(const DrawingSurface &surface);
 
+// Gains and phases of the chart's extents to the pixels of a frame, as the contours place them.
+struct ChartMapping {
+    PixelFrame frame;
+    double gainMin, gainMax; // dB
+    double phaseMin, phaseMax; // degrees
+
+    int row(double gain) const;
+    int column(double phase) const;
+};
+
+ChartMapping MappingOf(const PixelFrame &frame, const ChartSettings &settings);
+
 // Farthest that a mapped coordinate goes from the image, in pixels: a value far outside the
 // extents maps to this bound instead of overflowing an int.
 constexpr int CoordinateLimit = 1'000'000;

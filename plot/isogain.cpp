@@ -95,12 +95,9 @@ double IsogainCosine(double g, double M)
 void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, double gainStep,
     const RenderProfile &profile, const ChartSettings &settings)
 {
-    const auto row = [&](double gain) {
-        return ValueToRow(frame.top, frame.bottom, gain, settings.GainMin, settings.GainMax);
-    };
-    const auto column = [&](double phase) {
-        return ValueToColumn(frame.left, frame.right, phase, settings.PhaseMin, settings.PhaseMax);
-    };
+    const ChartMapping map = MappingOf(frame, settings);
+    const auto row = [&map](double gain) { return map.row(gain); };
+    const auto column = [&map](double phase) { return map.column(phase); };
     // Every contour samples the same gains: their linear values and rows are computed once.
     const std::vector<GainSample> samples
         = gainSamples(settings.GainMin, settings.GainMax, gainStep, profile.GainDivisions, row);

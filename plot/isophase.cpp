@@ -116,12 +116,9 @@ std::vector<IsophasePoint> sweep(
 void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, double phaseStep,
     const RenderProfile &profile, const ChartSettings &settings)
 {
-    const auto row = [&](double gain) {
-        return ValueToRow(frame.top, frame.bottom, gain, settings.GainMin, settings.GainMax);
-    };
-    const auto column = [&](double phase) {
-        return ValueToColumn(frame.left, frame.right, phase, settings.PhaseMin, settings.PhaseMax);
-    };
+    const ChartMapping map = MappingOf(frame, settings);
+    const auto row = [&map](double gain) { return map.row(gain); };
+    const auto column = [&map](double phase) { return map.column(phase); };
     // Gains at or below the bottom of the chart are dropped; if that bottom overflows, all are.
     const double floor = FinitePow10(settings.GainMin / 20).value_or(INFINITY);
 

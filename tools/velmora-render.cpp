@@ -234,27 +234,22 @@ Job parse(const std::vector<std::string> &args)
             "-o : extension " + quoted(extension) + " inconnue : .png ou .bmp attendu");
 
     ChartSettings &s = job.settings;
-    if (has("--gain-max"))
-        s.GainMax = acceptedNumber(
-            "--gain-max", given["--gain-max"], GainMaxAccepted, "0 < G max <= 100");
-    if (has("--gain-min"))
-        s.GainMin = acceptedNumber(
-            "--gain-min", given["--gain-min"], GainMinAccepted, "-100 < G min < 0");
-    if (has("--phase-min"))
-        s.PhaseMin = acceptedNumber(
-            "--phase-min", given["--phase-min"], PhaseMinAccepted, "-360 <= phase min <= -180");
+    const auto take = [&](const char *name, double &setting,
+                          const std::function<bool(double)> &accepted, const std::string &range) {
+        if (has(name))
+            setting = acceptedNumber(name, given[name], accepted, range);
+    };
+    take("--gain-max", s.GainMax, GainMaxAccepted, "0 < G max <= 100");
+    take("--gain-min", s.GainMin, GainMinAccepted, "-100 < G min < 0");
+    take("--phase-min", s.PhaseMin, PhaseMinAccepted, "-360 <= phase min <= -180");
     // The steps are tested against the extents above, as the windows test them against the
     // current ones.
-    if (has("--gain-step"))
-        s.GainStep = acceptedNumber(
-            "--gain-step", given["--gain-step"],
-            [&](double v) { return GainStepAccepted(v, s.GainMax); },
-            "0 < intervalle < G max / 2 = " + boundText(s.GainMax / 2));
-    if (has("--phase-step"))
-        s.PhaseStep = acceptedNumber(
-            "--phase-step", given["--phase-step"],
-            [&](double v) { return PhaseStepAccepted(v, s.PhaseMin); },
-            "0 < intervalle < |phase min| / 2 = " + boundText(std::fabs(s.PhaseMin) / 2));
+    take(
+        "--gain-step", s.GainStep, [&](double v) { return GainStepAccepted(v, s.GainMax); },
+        "0 < intervalle < G max / 2 = " + boundText(s.GainMax / 2));
+    take(
+        "--phase-step", s.PhaseStep, [&](double v) { return PhaseStepAccepted(v, s.PhaseMin); },
+        "0 < intervalle < |phase min| / 2 = " + boundText(std::fabs(s.PhaseMin) / 2));
     if (has("--isogains"))
         s.IsogainValues = valueList(
             "--isogains", given["--isogains"], IsogainValueAccepted, "-100 < gain < 100");
