@@ -49,7 +49,14 @@ RasterSurface::RasterSurface(int width, int height)
     // Taken once, before any painter exists: every later write goes through this pointer.
     m_bits = reinterpret_cast<QRgb *>(m_image.bits());
     m_stride = m_image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
+    // Every attribute is set here: a default QFont would take the application's window font.
     m_font.setFamily(QString::fromLatin1(SubstituteFontFace));
+    m_font.setStretch(QFont::Unstretched);
+    m_font.setWeight(QFont::Normal);
+    m_font.setStyle(QFont::StyleNormal);
+    m_font.setUnderline(false);
+    m_font.setStrikeOut(false);
+    m_font.setKerning(true);
     m_font.setPixelSize(PointsToPixels(8));
     m_font.setStyleStrategy(QFont::PreferAntialias);
     m_font.setHintingPreference(QFont::PreferFullHinting);

@@ -1,0 +1,76 @@
+// ui/aideabaq.cpp — the help window (ui layer)
+#include "ui/aideabaq.h"
+
+#include "ui/application.h"
+#include "ui_aideabaq.h"
+
+namespace velmora {
+
+Taide *aide = nullptr;
+
+const QStringList &HelpLines()
+{
+    static const QStringList lines {
+        QStringLiteral("L'abaque"),
+        QString(),
+        QStringLiteral("A partir du diagramme de Black de la fonction de "),
+        QStringLiteral("transfert en boucle ouverte : le gain en ordonnée "),
+        QStringLiteral("pour la phase en abscisse, cette abaque permet de "),
+        QStringLiteral("visualiser les gains et phase du système en boucle "),
+        QStringLiteral("fermée à condition que le retour soit unitaire."),
+        QString(),
+        QStringLiteral("Dans ce logiciel, les graduations sont en dB pour le "),
+        QStringLiteral("gain et en ° pour la phase."),
+        QString(),
+        QStringLiteral("Le logiciel"),
+        QString(),
+        QStringLiteral("Les valeurs extrêmes du repère sont modifiables dans "),
+        QStringLiteral("les limites suivantes :"),
+        QString(),
+        QStringLiteral("\u00b7\t100 dB pour le gain maximum (avec la "),
+        QStringLiteral("contrainte d'être >0)"),
+        QStringLiteral("\u00b7\t-100 dB pour le gain minimum (avec la "),
+        QStringLiteral("contrainte d'être <0)"),
+        QStringLiteral("\u00b7\t-360° pour la phase minimum (avec la "),
+        QStringLiteral("contrainte d'être <-180]"),
+        QString(),
+        QStringLiteral("La courbe peut être copiée sous forme de bitmap de "),
+        QStringLiteral("taille correspondant à une page dans Word."),
+        QStringLiteral("Si j'ai beaucoup de demandes (et de motivation) une "),
+        QStringLiteral("version avec métafichiers peut être envisagée."),
+        QString(),
+        QStringLiteral("N'hésitez pas à donner vos avis, remarques et autres "),
+        QStringLiteral("en vue d'améliorer le programme."),
+        QString(),
+    };
+    return lines;
+}
+
+Taide::Taide(QWidget *parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::Taide>())
+{
+    aide = this;
+    ui->setupUi(this);
+    setObjectName("aide");
+    move(554, 169);
+    setFixedSize(size());
+    QPalette face = ui->Memo1->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Window));
+    ui->Memo1->setPalette(face);
+    ui->Memo1->setPlainText(HelpLines().join('\n'));
+    connect(ui->Button1, &QPushButton::clicked, this, Guard([this] { Button1Click(ui->Button1); }));
+}
+
+Taide::~Taide()
+{
+    if (aide == this)
+        aide = nullptr;
+}
+
+void Taide::Button1Click(QObject *)
+{
+    aide->setVisible(false);
+}
+
+} // namespace velmora

@@ -1,0 +1,61 @@
+// ui/application.cpp — the application object and its general error report (ui layer)
+#include "ui/application.h"
+
+#include "plot/rastersurface.h"
+#include "ui/prompts.h"
+
+#include <QFont>
+
+// The button images and the window icon live in the velmora_ui library's resources.
+static void initResources()
+{
+    Q_INIT_RESOURCE(velmora);
+}
+
+namespace velmora {
+
+namespace {
+
+constexpr int WindowTextStretch = 90; // percent
+
+} // namespace
+
+QString ErrorReportText(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QChar('.'))
+        return message + '.';
+    return message;
+}
+
+void ReportEscapedError(const std::exception &error)
+{
+    ActivePrompts().reportError(ErrorReportText(QString::fromUtf8(error.what())));
+}
+
+TApplication::TApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("AbaqueVelmora"));
+    // The windows are designed in "MS Sans Serif", 11 pixels high at 96 dpi; its substitute is
+    // wider, so the window text is narrowed to keep captions within the designed places.
+    QFont::insertSubstitution(
+        QString::fromLatin1(DefaultFontFace), QString::fromLatin1(SubstituteFontFace));
+    QFont font(QString::fromLatin1(DefaultFontFace));
+    font.setPixelSize(11);
+    font.setStretch(WindowTextStretch);
+    setFont(font);
+    setQuitOnLastWindowClosed(false);
+    initResources();
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        ReportEscapedError(error);
+        return false;
+    }
+}
+
+} // namespace velmora

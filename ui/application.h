@@ -1,0 +1,48 @@
+// ui/application.h — the application object and its general error report (ui layer)
+#pragma once
+
+#include <QApplication>
+
+#include <exception>
+#include <type_traits>
+#include <utility>
+
+namespace velmora {
+
+// The text of the general error report: the message, with "." appended when its last character
+// sorts after ".".
+QString ErrorReportText(const QString &message);
+
+// Shows the general error report for an error that escaped an event handler; the event loop
+// goes on.
+void ReportEscapedError(const std::exception &error);
+
+// "AbaqueVelmora": the application title, the substitution of the labels' font, and the last
+// line of defence for errors that escape an event handler.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// Wraps an event handler for connect(): an error that escapes it ends the handler and is shown
+// by the general error report. Qt's own frames are not exception-safe, so errors are stopped
+// here, where the handler meets the toolkit, rather than unwinding through signal dispatch.
+template <typename Handler> auto Guard(Handler handler)
+{
+    return [handler = std::move(handler)](auto &&...args) {
+        try {
+            // A handler may ignore the signal's arguments (the checked flag of a click).
+            if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        } catch (const std::exception &error) {
+            ReportEscapedError(error);
+        }
+    };
+}
+
+} // namespace velmora

@@ -1,0 +1,47 @@
+// ui/apropo.cpp — the About box (ui layer)
+#include "ui/apropo.h"
+
+#include "ui/application.h"
+#include "ui_apropo.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace velmora {
+
+TAboutBox *AboutBox = nullptr;
+
+TAboutBox::TAboutBox(QWidget *parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::TAboutBox>())
+{
+    AboutBox = this;
+    ui->setupUi(this);
+    setObjectName("AboutBox");
+    setFixedSize(size());
+    connect(
+        ui->OKButton, &QPushButton::clicked, this, Guard([this] { OKButtonClick(ui->OKButton); }));
+}
+
+TAboutBox::~TAboutBox()
+{
+    if (AboutBox == this)
+        AboutBox = nullptr;
+}
+
+void TAboutBox::OKButtonClick(QObject *)
+{
+    AboutBox->setVisible(false);
+}
+
+void TAboutBox::showEvent(QShowEvent *event)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+} // namespace velmora
