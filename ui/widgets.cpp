@@ -119,7 +119,10 @@ bool ValueListEditor::emitTypedCharacter(const QKeyEvent *event)
 void ValueListEditor::keyPressEvent(QKeyEvent *event)
 {
     emitTypedCharacter(event);
+    // A key that opens the cell editor is handed on to it: it is reported already.
+    m_forwardingKey = true;
     QTableWidget::keyPressEvent(event);
+    m_forwardingKey = false;
 }
 
 ValueCellDelegate::ValueCellDelegate(ValueListEditor *list)
@@ -144,9 +147,13 @@ QWidget *ValueCellDelegate::createEditor(
 
 bool ValueCellDelegate::eventFilter(QObject *object, QEvent *event)
 {
-    // Runs before the editor and the delegate handle the key (Enter closes the editor there).
-    if (event->type() == QEvent::KeyPress)
-        m_list->emitTypedCharacter(static_cast<QKeyEvent *>(event));
+    // Runs before the editor handles the key. Enter is left alone here: the cell editor lets it
+    // through to the grid, whose own key press reports it, once.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!m_list->m_forwardingKey && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            m_list->emitTypedCharacter(key);
+    }
     return QStyledItemDelegate::eventFilter(object, event);
 }
 

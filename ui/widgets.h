@@ -58,6 +58,8 @@ protected:
 private:
     friend class ValueCellDelegate;
     bool emitTypedCharacter(const QKeyEvent *event);
+
+    bool m_forwardingKey = false;
 };
 
 // Cell editor of the value column: commits each keystroke and reports typed characters first.
