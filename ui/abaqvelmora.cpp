@@ -241,8 +241,9 @@ bool TFenetvelmora::event(QEvent *event)
 
 void TFenetvelmora::closeEvent(QCloseEvent *event)
 {
+    // exit(), not quit(): quit() first asks every window to close, and the chart window refuses.
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TFenetvelmora::Quitter1Click(QObject *)

@@ -61,9 +61,10 @@ private:
             ++unexpected;
             return std::nullopt;
         }
-        std::optional<T> answer = answers.front();
+        const bool confirmed = answers.front().has_value();
+        const T value = confirmed ? *answers.front() : T {};
         answers.pop_front();
-        return answer;
+        return confirmed ? std::optional<T>(value) : std::nullopt;
     }
 
     Prompts *m_previous = nullptr;

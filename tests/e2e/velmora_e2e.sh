@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# End to end: the real velmora under Xvfb. Waits for both windows, checks the first chart,
+# clicks "gain maxi", types 60 into the input box, presses Enter, then checks the caption and
+# the chart window's new image, and quits through the menu. Leaves no process behind.
+# Usage: velmora_e2e.sh VELMORA VELMORA_RENDER PROBE
+set -euo pipefail
+velmora=$1 render=$2 probe=$3
+work=$(mktemp -d)
+xvfb_pid="" app_pid=""
+
+# Ends a process: politely, then for good after 5 s.
+stop() {
+    kill "$1" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
+cleanup() {
+    [ -n "$app_pid" ] && stop "$app_pid"
+    [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "ÉCHEC : $*" >&2; exit 1; }
+
+# Waits up to 20 s for a condition given as a command.
+wait_for() {
+    for _ in $(seq 200); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Xvfb picks a free display itself and writes its number.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+wait_for test -s "$work/display" || fail "Xvfb n'a pas démarré"
+export DISPLAY=":$(cat "$work/display")"
+export QT_QPA_PLATFORM=xcb
+
+"$velmora" 2>"$work/velmora.log" &
+app_pid=$!
+wait_for xdotool search --name '^Velmora$' || fail "fenêtre principale absente"
+wait_for xdotool search --name '^Abaque$' || fail "fenêtre de l'abaque absente"
+main=$(xdotool search --name '^Velmora$' | head -n 1)
+chart=$(xdotool search --name '^Abaque$' | head -n 1)
+
+chart_shows() { # $1: expected image of the chart
+    "$probe" grab "$chart" "$work/shot.png" && "$probe" same "$work/shot.png" "$1" 0 0 300 475
+}
+
+"$render" -o "$work/default.png"
+wait_for chart_shows "$work/default.png" || fail "l'abaque par défaut n'est pas affiché"
+
+read -r _ label_x label_y < <("$probe" layout | grep '^label4')
+read -r _ quit_x quit_y < <("$probe" layout | grep '^quitter')
+
+xdotool mousemove --window "$main" "$label_x" "$label_y" click 1
+wait_for xdotool search --name '^Entrée valeur$' || fail "pas de boîte de saisie"
+box=$(xdotool search --name '^Entrée valeur$' | head -n 1)
+xdotool windowfocus --sync "$box"
+# The default text "40" is selected: typing replaces it.
+xdotool type --delay 40 "60"
+xdotool key Return
+wait_for sh -c "! xdotool search --name '^Entrée valeur\$'" || fail "la boîte de saisie reste ouverte"
+
+"$render" --gain-max 60 -o "$work/gain60.png"
+wait_for chart_shows "$work/gain60.png" || fail "l'abaque n'a pas été redessiné pour 60 dB"
+
+read -r cap_x cap_y cap_w cap_h < <("$probe" caption "gain maxi= 60dB" "$work/caption.png")
+caption_shows() {
+    "$probe" grab "$main" "$work/main.png" \
+        && "$probe" same "$work/main.png" "$work/caption.png" "$cap_x" "$cap_y" "$cap_w" "$cap_h"
+}
+wait_for caption_shows || fail "la légende ne montre pas « gain maxi= 60dB »"
+
+# "Quitter" ends the program by itself.
+xdotool mousemove --window "$main" "$quit_x" "$quit_y" click 1
+for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "velmora ne s'est pas terminé par « Quitter »"
+wait "$app_pid" || fail "velmora s'est terminé en erreur"
+app_pid=""
+echo "1 passed, 0 failed"
