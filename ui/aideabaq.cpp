@@ -59,6 +59,9 @@ Taide::Taide(QWidget *parent)
     face.setColor(QPalette::Base, face.color(QPalette::Window));
     ui->Memo1->setPalette(face);
     ui->Memo1->setPlainText(HelpLines().join('\n'));
+    // As designed: no scroll bars; the text scrolls with the caret or the wheel.
+    ui->Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(ui->Button1, &QPushButton::clicked, this, Guard([this] { Button1Click(ui->Button1); }));
 }
 

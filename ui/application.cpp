@@ -44,6 +44,8 @@ TApplication::TApplication(int &argc, char **argv)
     font.setPixelSize(11);
     font.setStretch(WindowTextStretch);
     setFont(font);
+    // Named for the record; nothing opens it: "Aide" shows the built-in help window.
+    setProperty("helpFile", QStringLiteral("/usr/share/velmora/AIDEABAQUE.HLP"));
     setQuitOnLastWindowClosed(false);
     initResources();
 }

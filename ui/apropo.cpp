@@ -19,6 +19,8 @@ TAboutBox::TAboutBox(QWidget *parent)
     ui->setupUi(this);
     setObjectName("AboutBox");
     setFixedSize(size());
+    ui->ProductName->adjustSize(); // labels size themselves to their captions
+    ui->Version->adjustSize();
     connect(
         ui->OKButton, &QPushButton::clicked, this, Guard([this] { OKButtonClick(ui->OKButton); }));
 }
