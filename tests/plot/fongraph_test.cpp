@@ -161,7 +161,7 @@ TEST(DrawAxes, DottedGridHasNoTicksAndAxesDrawnLastInAxisColour)
     EXPECT_EQ(ops[firstMove - 2].op, Op::PenColor);
     EXPECT_EQ(ops[firstMove - 2].x, static_cast<int>(Silver));
     EXPECT_EQ(ops[firstMove - 1].x, static_cast<int>(PenStyle::Dotted));
-    const Operation &finalColour = surface.only(Op::PenColor).back();
+    const Operation finalColour = surface.only(Op::PenColor).back();
     EXPECT_EQ(finalColour.x, static_cast<int>(style.AxisColor));
 }
 
