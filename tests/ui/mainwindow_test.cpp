@@ -641,6 +641,8 @@ private slots:
     }
 };
 
+QObject *NewRandomUseTest();
+
 int RunMainWindowTests(int argc, char **argv)
 {
     int failures = 0;
@@ -655,6 +657,10 @@ int RunMainWindowTests(int argc, char **argv)
     {
         MainWindowTest test;
         failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        std::unique_ptr<QObject> test(NewRandomUseTest());
+        failures += QTest::qExec(test.get(), argc, argv);
     }
     return failures;
 }

@@ -1,0 +1,186 @@
+// Thousands of random charts within everything the commands accept, and value arrays with what
+// only an unchecked re-read lets through: every render finishes within its bounded work and
+// hands the surface only sane coordinates. The seed is fixed; VELMORA_SEED=N picks another.
+#include "plot/abaque.h"
+#include "plot/fongraph.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+using namespace velmora;
+
+namespace {
+
+// Counts operations and checks every coordinate; keeps nothing.
+class CheckingSurface final : public DrawingSurface {
+public:
+    CheckingSurface(int width, int height)
+        : m_width(width)
+        , m_height(height)
+    {
+    }
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    void setPenColor(Color) override { ++operations; }
+    void setPenStyle(PenStyle) override { ++operations; }
+    void setFontName(const std::string &) override { ++operations; }
+    void setFontSize(int points) override
+    {
+        ++operations;
+        if (points <= 0)
+            flag("font size " + std::to_string(points));
+    }
+    void setFontColor(Color) override { ++operations; }
+    void moveTo(int x, int y) override { point(x, y); }
+    void lineTo(int x, int y) override
+    {
+        point(x, y);
+        ++lines;
+    }
+    void drawText(int x, int y, const std::string &text) override
+    {
+        point(x, y);
+        ++texts;
+        // A label is at most 11 characters and a unit ("°" is two bytes); or it is the title.
+        if (text.empty() || (text.size() > 13 && text != ChartTitle))
+            flag("text \"" + text + "\"");
+    }
+    int textWidth(const std::string &text) override { return 7 * static_cast<int>(text.size()); }
+    int textHeight(const std::string &) override { return 13; }
+
+    long operations = 0;
+    long lines = 0;
+    long texts = 0;
+    std::string fault; // the first thing found wrong, if any
+
+private:
+    void flag(const std::string &what)
+    {
+        if (fault.empty())
+            fault = what;
+    }
+
+    void point(int x, int y)
+    {
+        ++operations;
+        if (std::abs(x) > CoordinateLimit || std::abs(y) > CoordinateLimit)
+            flag("point " + std::to_string(x) + ", " + std::to_string(y));
+    }
+
+    int m_width;
+    int m_height;
+};
+
+class Random {
+public:
+    explicit Random(std::uint64_t seed)
+        : m_engine(seed)
+    {
+    }
+
+    double uniform(double low, double high)
+    {
+        return std::uniform_real_distribution<double>(low, high)(m_engine);
+    }
+    int integer(int low, int high)
+    {
+        return std::uniform_int_distribution<int>(low, high)(m_engine);
+    }
+    bool chance(double p) { return uniform(0, 1) < p; }
+    template <typename T, std::size_t N> T pick(const T (&items)[N])
+    {
+        return items[static_cast<std::size_t>(integer(0, static_cast<int>(N) - 1))];
+    }
+
+    // A value in the open interval (low, high), often one of its extreme ends.
+    double inside(double low, double high)
+    {
+        switch (integer(0, 5)) {
+        case 0:
+            return std::nextafter(low, high);
+        case 1:
+            return std::nextafter(high, low);
+        default:
+            return uniform(low, high);
+        }
+    }
+
+private:
+    std::mt19937_64 m_engine;
+};
+
+std::uint64_t seed()
+{
+    const char *text = std::getenv("VELMORA_SEED");
+    return text ? std::strtoull(text, nullptr, 10) : 20261208;
+}
+
+std::vector<double> randomValues(Random &random, double low, double high)
+{
+    const double unchecked[]
+        = { 0, -360, -180, 1e6, -1e6, 1e300, -1e300, 5e-324, 100, -100, -1, 1e20, -1e20 };
+    std::vector<double> values { 0.0 };
+    const int count = random.integer(0, 20);
+    for (int i = 0; i < count; ++i)
+        values.push_back(random.chance(0.2) ? random.pick(unchecked) : random.inside(low, high));
+    return values;
+}
+
+ChartSettings randomSettings(Random &random)
+{
+    ChartSettings s = DefaultChartSettings();
+    const double gainMaxima[] = { 1e-300, 5e-324, 100, 40, 0.001 };
+    s.GainMax = random.chance(0.3) ? random.pick(gainMaxima) : random.uniform(1e-6, 100);
+    s.GainMin = random.chance(0.2) ? std::nextafter(-100.0, 0.0) : random.inside(-100, 0);
+    if (random.chance(0.1))
+        s.GainMin = -5e-324;
+    const double phaseMinima[] = { -360, -180, -260 };
+    s.PhaseMin = random.chance(0.3) ? random.pick(phaseMinima) : random.uniform(-360, -180);
+    const double tinySteps[] = { 1e-20, 1e-300, 5e-324 };
+    s.GainStep = random.chance(0.15) ? random.pick(tinySteps) : random.inside(0, s.GainMax / 2);
+    s.PhaseStep = random.chance(0.15) ? random.pick(tinySteps)
+                                      : random.inside(0, std::fabs(s.PhaseMin) / 2);
+    s.style.Grid = random.chance(0.5);
+    s.style.DottedGrid = random.chance(0.5);
+    s.style.FontSize = random.integer(1, 72);
+    s.IsogainValues = randomValues(random, -100, 100);
+    s.IsophaseValues = randomValues(random, -360, -1);
+    return s;
+}
+
+TEST(RenderRobustness, RandomChartsFinishWithBoundedWorkAndSaneCoordinates)
+{
+    const std::uint64_t base = seed();
+    Random random(base);
+    constexpr int cases = 3000;
+    long totalOperations = 0;
+    for (int i = 0; i < cases; ++i) {
+        const ChartSettings settings = randomSettings(random);
+        const RenderProfile profile = random.chance(0.5)
+            ? WindowProfile()
+            : ClipboardProfile(random.integer(400, 10000), random.integer(600, 10000));
+        CheckingSurface surface(profile.width, profile.height);
+        SCOPED_TRACE("seed " + std::to_string(base) + ", case " + std::to_string(i));
+        ASSERT_NO_THROW(RenderAbaque(settings, profile, surface));
+        ASSERT_EQ(surface.fault, "");
+        // Each axis: at most MaxGraduations marks of a few operations each, plus its line. Each
+        // contour: at most its capacity of points, on two branches for an iso-gain contour.
+        const long nGain = static_cast<long>(settings.IsogainValues.size()) - 1;
+        const long nPhase = static_cast<long>(settings.IsophaseValues.size()) - 1;
+        const long axisBound = 2L * MaxGraduations * 12 + 20;
+        const long contourBound
+            = nGain * (2L * profile.GainDivisions + 12) + nPhase * (profile.PhaseDivisions + 8) + 8;
+        ASSERT_LE(surface.operations, axisBound + contourBound + 4);
+        totalOperations += surface.operations;
+    }
+    RecordProperty("cases", cases);
+    RecordProperty("operations", std::to_string(totalOperations));
+}
+
+} // namespace
