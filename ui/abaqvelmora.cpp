@@ -359,57 +359,44 @@ void TFenetvelmora::Label4Click(QObject *)
 
 void TFenetvelmora::Label5Click(QObject *)
 {
-    const std::optional<QString> answer
-        = ask(valueTitle, QStringLiteral("Entrez G min>0"), text(Settings.GainMin));
-    if (!answer)
-        return;
-    const double v = TextToReal(answer->toStdString());
-    if (!GainMinAccepted(v))
-        return;
-    Settings.GainMin = v;
-    setCaption(*ui->Label5, "gain mini= " + *answer + "dB");
-    DrawAbaque();
+    askSetting(*ui->Label5, QStringLiteral("Entrez G min>0"), Settings.GainMin, GainMinAccepted,
+        QStringLiteral("gain mini= "), QStringLiteral("dB"));
 }
 
 void TFenetvelmora::Label7Click(QObject *)
 {
-    const std::optional<QString> answer
-        = ask(valueTitle, QStringLiteral("Entrez Phase min>0"), text(Settings.PhaseMin));
-    if (!answer)
-        return;
-    const double v = TextToReal(answer->toStdString());
-    if (!PhaseMinAccepted(v))
-        return;
-    Settings.PhaseMin = v;
-    setCaption(*ui->Label7, "phase mini= " + *answer + "°");
-    DrawAbaque();
+    askSetting(*ui->Label7, QStringLiteral("Entrez Phase min>0"), Settings.PhaseMin,
+        PhaseMinAccepted, QStringLiteral("phase mini= "), QStringLiteral("°"));
 }
 
 void TFenetvelmora::Label8Click(QObject *)
 {
-    const std::optional<QString> answer = ask(
-        valueTitle, QStringLiteral("Entrez intervalle graduation>0"), text(Settings.GainStep));
-    if (!answer)
-        return;
-    const double v = TextToReal(answer->toStdString());
-    if (!GainStepAccepted(v, Settings.GainMax))
-        return;
-    Settings.GainStep = v;
-    setCaption(*ui->Label8, "Intervalle graduation= " + *answer + "dB");
-    DrawAbaque();
+    // The bound is taken from GainMax as it stands now.
+    askSetting(
+        *ui->Label8, QStringLiteral("Entrez intervalle graduation>0"), Settings.GainStep,
+        [](double v) { return GainStepAccepted(v, Settings.GainMax); },
+        QStringLiteral("Intervalle graduation= "), QStringLiteral("dB"));
 }
 
 void TFenetvelmora::Label9Click(QObject *)
 {
-    const std::optional<QString> answer = ask(
-        valueTitle, QStringLiteral("Entrez intervalle graduation>0"), text(Settings.PhaseStep));
+    askSetting(
+        *ui->Label9, QStringLiteral("Entrez intervalle graduation>0"), Settings.PhaseStep,
+        [](double v) { return PhaseStepAccepted(v, Settings.PhaseMin); },
+        QStringLiteral("Intervalle graduation= "), QStringLiteral("°"));
+}
+
+void TFenetvelmora::askSetting(QLabel &label, const QString &prompt, double &setting,
+    const std::function<bool(double)> &accepted, const QString &prefix, const QString &unit)
+{
+    const std::optional<QString> answer = ask(valueTitle, prompt, text(setting));
     if (!answer)
         return;
     const double v = TextToReal(answer->toStdString());
-    if (!PhaseStepAccepted(v, Settings.PhaseMin))
+    if (!accepted(v))
         return;
-    Settings.PhaseStep = v;
-    setCaption(*ui->Label9, "Intervalle graduation= " + *answer + "°");
+    setting = v;
+    setCaption(label, prefix + *answer + unit);
     DrawAbaque();
 }
 

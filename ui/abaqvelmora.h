@@ -8,7 +8,10 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <functional>
 #include <memory>
+
+class QLabel;
 
 namespace Ui {
 class TFenetvelmora;
@@ -82,6 +85,11 @@ private:
         bool (*accepted)(double));
     void deleteValue(ValueListEditor &list, std::vector<double> &values);
     void chooseColour(QWidget &label, Color &setting);
+    // Asks for a setting, its current value as the default text; an accepted answer is stored,
+    // shown as typed between `prefix` and `unit`, and drawn. A refused or cancelled one changes
+    // nothing.
+    void askSetting(QLabel &label, const QString &prompt, double &setting,
+        const std::function<bool(double)> &accepted, const QString &prefix, const QString &unit);
 
     std::unique_ptr<Ui::TFenetvelmora> ui;
     // The colour chooser's colour (the last confirmed, black at first) and the font chooser's
