@@ -26,7 +26,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "ÉCHEC : $*" >&2; exit 1; }
+fail() {
+    echo "ÉCHEC : $*" >&2
+    [ -s "$work/velmora.log" ] && sed 's/^/velmora: /' "$work/velmora.log" >&2
+    exit 1
+}
 
 # Waits up to 20 s for a condition given as a command.
 wait_for() {
@@ -43,10 +47,41 @@ xvfb_pid=$!
 wait_for test -s "$work/display" || fail "Xvfb n'a pas démarré"
 export DISPLAY=":$(cat "$work/display")"
 export QT_QPA_PLATFORM=xcb
+# Xvfb names its display as soon as it has one, which can be before it answers clients.
+wait_for xdotool getdisplaygeometry || fail "Xvfb ne répond pas"
 
-"$velmora" 2>"$work/velmora.log" &
-app_pid=$!
-wait_for xdotool search --name '^Velmora$' || fail "fenêtre principale absente"
+# Waits for the main window while the program runs; fails at once if it has ended.
+main_window_shown() {
+    kill -0 "$app_pid" 2>/dev/null || return 2
+    xdotool search --name '^Velmora$' >/dev/null 2>&1
+}
+
+start_velmora() {
+    "$velmora" 2>"$work/velmora.log" &
+    app_pid=$!
+    local status
+    for _ in $(seq 200); do
+        status=0
+        main_window_shown || status=$?
+        [ "$status" -eq 0 ] && return 0
+        [ "$status" -eq 2 ] && return 2
+        sleep 0.1
+    done
+    return 1
+}
+
+# A program that ends before showing its window gets one more try, its first words printed:
+# the X connection of a freshly started server is the one thing outside this test's control.
+started=0
+start_velmora || started=$?
+if [ "$started" -eq 2 ]; then
+    echo "velmora s'est arrêté au démarrage ; nouvel essai" >&2
+    sed 's/^/velmora: /' "$work/velmora.log" >&2
+    app_pid=""
+    start_velmora || fail "fenêtre principale absente"
+elif [ "$started" -ne 0 ]; then
+    fail "fenêtre principale absente"
+fi
 wait_for xdotool search --name '^Abaque$' || fail "fenêtre de l'abaque absente"
 main=$(xdotool search --name '^Velmora$' | head -n 1)
 chart=$(xdotool search --name '^Abaque$' | head -n 1)
