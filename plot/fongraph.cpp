@@ -4,6 +4,7 @@
 #include "core/foncbase.h"
 #include "core/fperror.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -116,6 +117,26 @@ int ChartMapping::row(double gain) const
 int ChartMapping::column(double phase) const
 {
     return ValueToColumn(frame.left, frame.right, phase, phaseMin, phaseMax);
+}
+
+bool SweepEndsAfter(double x, double step, double limit)
+{
+    const double next = x + step;
+    return next == x || static_cast<long double>(next) + step >= limit;
+}
+
+std::vector<double> SweepPositions(double start, double step, double limit, int capacity)
+{
+    std::vector<double> positions;
+    positions.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
+    double x = start;
+    for (int evaluated = 0; evaluated < capacity; ++evaluated) {
+        positions.push_back(x);
+        if (SweepEndsAfter(x, step, limit))
+            break;
+        x += step;
+    }
+    return positions;
 }
 
 std::optional<double> FinitePow10(double x)

@@ -5,6 +5,7 @@
 #include "plot/surface.h"
 
 #include <optional>
+#include <vector>
 
 namespace velmora {
 
@@ -36,6 +37,14 @@ constexpr int CoordinateLimit = 1'000'000;
 
 // Graduations drawn per axis at the most, whatever the step.
 constexpr int MaxGraduations = 10'000;
+
+// Whether a sweep that has just evaluated `x` ends there: the next position x + step (rounded
+// to double) would not move, or lies within one step of `limit`, the sum compared unrounded.
+bool SweepEndsAfter(double x, double step, double limit);
+
+// The positions start, start + step, ... (each sum rounded to double) of a contour sweep up to
+// where SweepEndsAfter stops it, at most `capacity` of them: the first is always `start`.
+std::vector<double> SweepPositions(double start, double step, double limit, int capacity);
 
 // 10 to the power x, in extended precision. Overflow throws FloatingPointError; underflow
 // quietly gives 0 or a denormal.

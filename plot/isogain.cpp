@@ -4,7 +4,6 @@
 #include "core/foncbase.h"
 #include "core/fperror.h"
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -38,29 +37,18 @@ struct GainSample {
     int row;
 };
 
-// x = gainMin, gainMin + s, ... (each sum rounded to double) while x + s, compared unrounded,
-// stays below gainMax; at most `capacity` samples, and none once x stops moving. The sequence is
-// the same for every contour, so it is computed once per pass.
-template <typename Row>
-std::vector<GainSample> gainSamples(double gainMin, double gainMax, double s, int capacity, Row row)
+// The gain sweep, the same for every contour, so computed once per pass.
+std::vector<GainSample> gainSamples(double s, int capacity, const ChartMapping &map)
 {
     std::vector<GainSample> samples;
-    samples.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
-    double x = gainMin;
-    for (int evaluated = 0; evaluated < capacity; ++evaluated) {
-        samples.push_back({ x, linearGain(x), row(x) });
-        const double next = x + s;
-        if (next == x || static_cast<long double>(next) + s >= gainMax)
-            break;
-        x = next;
-    }
+    for (const double x : SweepPositions(map.gainMin, s, map.gainMax, capacity))
+        samples.push_back({ x, linearGain(x), map.row(x) });
     return samples;
 }
 
 // The first run of samples whose cosine is a valid cosine, placed in pixels.
-template <typename Column>
 std::vector<IsogainPoint> contourPoints(
-    double M, const std::vector<GainSample> &samples, Column column)
+    double M, const std::vector<GainSample> &samples, const ChartMapping &map)
 {
     std::vector<IsogainPoint> points;
     points.reserve(samples.size());
@@ -75,7 +63,8 @@ std::vector<IsogainPoint> contourPoints(
             std::sqrt(1 - static_cast<long double>(u) * u), static_cast<long double>(u));
         const double right = static_cast<double>(-arc * 180 / pi);
         const double left = static_cast<double>((arc - 2 * pi) * 180 / pi);
-        points.push_back({ sample.x, right, left, sample.row, column(right), column(left) });
+        points.push_back(
+            { sample.x, right, left, sample.row, map.column(right), map.column(left) });
     }
     return points;
 }
@@ -96,17 +85,14 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
     const RenderProfile &profile, const ChartSettings &settings)
 {
     const ChartMapping map = MappingOf(frame, settings);
-    const auto row = [&map](double gain) { return map.row(gain); };
-    const auto column = [&map](double phase) { return map.column(phase); };
     // Every contour samples the same gains: their linear values and rows are computed once.
-    const std::vector<GainSample> samples
-        = gainSamples(settings.GainMin, settings.GainMax, gainStep, profile.GainDivisions, row);
+    const std::vector<GainSample> samples = gainSamples(gainStep, profile.GainDivisions, map);
     const std::vector<double> &values = settings.IsogainValues;
     for (std::size_t i = 1; i < values.size(); ++i) {
         const double v = values[i];
         const double M = linearGain(v);
         const std::vector<IsogainPoint> points
-            = M > 0 ? contourPoints(M, samples, column) : std::vector<IsogainPoint> {};
+            = M > 0 ? contourPoints(M, samples, map) : std::vector<IsogainPoint> {};
         surface.setPenColor(settings.IsogainColor);
         surface.setFontColor(settings.IsogainColor);
         if (points.empty())
@@ -131,8 +117,8 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         surface.lineTo(first.leftColumn, first.row);
 
         const double labelGain = last.gain >= settings.GainMax ? settings.GainMax : last.gain;
-        surface.drawText(
-            column(last.right - 5), row(labelGain) + 2, RealToText(v) + profile.GainLabelSuffix);
+        surface.drawText(map.column(last.right - 5), map.row(labelGain) + 2,
+            RealToText(v) + profile.GainLabelSuffix);
     }
 }
 

@@ -3,7 +3,6 @@
 
 #include "core/foncbase.h"
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -68,24 +67,16 @@ struct PhaseSample {
     int column; // pixel column of phi
 };
 
-// phi = start, start + s, ... (each sum rounded to double) while phi + s, compared unrounded,
-// stays below `limit`; at most `capacity` samples, and none once phi stops moving. Each half
-// sweep starts at the same place for every value, so its samples are computed once per pass.
-template <typename Column>
+// A half sweep: it starts at the same place for every value, so its samples are computed once
+// per pass.
 std::vector<PhaseSample> phaseSamples(
-    double start, double limit, double s, int capacity, Column column)
+    double start, double limit, double s, int capacity, const ChartMapping &map)
 {
     std::vector<PhaseSample> samples;
-    samples.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
-    double phi = start;
-    for (int evaluated = 0; evaluated < capacity; ++evaluated) {
-        PhaseSample sample { phi, 0, 0, column(phi) };
+    for (const double phi : SweepPositions(start, s, limit, capacity)) {
+        PhaseSample sample { phi, 0, 0, map.column(phi) };
         sinCosDegrees(phi, sample.sine, sample.cosine);
         samples.push_back(sample);
-        const double next = phi + s;
-        if (next == phi || static_cast<long double>(next) + s >= limit)
-            break;
-        phi = next;
     }
     return samples;
 }
@@ -104,8 +95,7 @@ std::vector<IsophasePoint> sweep(
             const double gain = static_cast<double>(20 * std::log10(static_cast<long double>(G)));
             points.push_back({ gain, sample.phi, sample.column });
         }
-        const double next = sample.phi + s;
-        if (next == sample.phi || static_cast<long double>(next) + s >= end)
+        if (SweepEndsAfter(sample.phi, s, end))
             break;
     }
     return points;
@@ -117,8 +107,6 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
     const RenderProfile &profile, const ChartSettings &settings)
 {
     const ChartMapping map = MappingOf(frame, settings);
-    const auto row = [&map](double gain) { return map.row(gain); };
-    const auto column = [&map](double phase) { return map.column(phase); };
     // Gains at or below the bottom of the chart are dropped; if that bottom overflows, all are.
     const double floor = FinitePow10(settings.GainMin / 20).value_or(INFINITY);
 
@@ -126,15 +114,14 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
     surface.setFontColor(settings.IsophaseColor);
     const int capacity = profile.PhaseDivisions;
     const std::vector<PhaseSample> leftSamples
-        = phaseSamples(settings.PhaseMin, -180, phaseStep, capacity, column);
-    const std::vector<PhaseSample> rightSamples
-        = phaseSamples(-180, 0, phaseStep, capacity, column);
+        = phaseSamples(settings.PhaseMin, -180, phaseStep, capacity, map);
+    const std::vector<PhaseSample> rightSamples = phaseSamples(-180, 0, phaseStep, capacity, map);
     const std::vector<double> &values = settings.IsophaseValues;
     for (std::size_t i = 1; i < values.size(); ++i) {
         const double v = values[i];
         if (v == -180) {
-            surface.moveTo(column(-180), row(settings.GainMin));
-            surface.lineTo(column(-180), row(0));
+            surface.moveTo(map.column(-180), map.row(settings.GainMin));
+            surface.lineTo(map.column(-180), map.row(0));
             continue;
         }
         const double t = static_cast<double>(std::tan(radians(v)));
@@ -147,10 +134,10 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
                 continue;
             const IsophasePoint &first = points.front();
             const double startGain = v >= settings.PhaseMin ? settings.GainMin : first.gain;
-            surface.moveTo(first.column, row(startGain));
+            surface.moveTo(first.column, map.row(startGain));
             for (const IsophasePoint &p : points)
-                surface.lineTo(p.column, row(p.gain));
-            surface.drawText(column(first.phase - 5), row(first.gain), label);
+                surface.lineTo(p.column, map.row(p.gain));
+            surface.drawText(map.column(first.phase - 5), map.row(first.gain), label);
         } else {
             // The sweep ends before the value itself, and before 0 degrees at the latest.
             const double end = v < 0 ? v : 0;
@@ -159,11 +146,11 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
                 continue;
             const IsophasePoint &first = points.front();
             const IsophasePoint &last = points.back();
-            surface.moveTo(first.column, row(first.gain));
+            surface.moveTo(first.column, map.row(first.gain));
             for (std::size_t j = 1; j < points.size(); ++j)
-                surface.lineTo(points[j].column, row(points[j].gain));
-            surface.lineTo(last.column, row(settings.GainMin));
-            surface.drawText(column(last.phase - 5), row(last.gain), label);
+                surface.lineTo(points[j].column, map.row(points[j].gain));
+            surface.lineTo(last.column, map.row(settings.GainMin));
+            surface.drawText(map.column(last.phase - 5), map.row(last.gain), label);
         }
     }
 }
