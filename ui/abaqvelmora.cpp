@@ -149,45 +149,32 @@ TFenetvelmora::~TFenetvelmora()
 void TFenetvelmora::connectHandlers()
 {
     Ui::TFenetvelmora &f = *ui;
-    const auto onClick = [this](ClickableLabel *label, void (TFenetvelmora::*handler)(QObject *)) {
-        connect(label, &ClickableLabel::clicked, this,
-            Guard([this, label, handler] { (this->*handler)(label); }));
+    // Each handler gets its control; the signal's own arguments (a checked flag) are ignored.
+    const auto on = [this](auto *control, auto signal, void (TFenetvelmora::*handler)(QObject *)) {
+        connect(
+            control, signal, this, Guard([this, control, handler] { (this->*handler)(control); }));
     };
-    onClick(f.Label1, &TFenetvelmora::Label1Click);
-    onClick(f.Label2, &TFenetvelmora::Label2Click);
-    onClick(f.Label4, &TFenetvelmora::Label4Click);
-    onClick(f.Label5, &TFenetvelmora::Label5Click);
-    onClick(f.Label7, &TFenetvelmora::Label7Click);
-    onClick(f.Label8, &TFenetvelmora::Label8Click);
-    onClick(f.Label9, &TFenetvelmora::Label9Click);
-    onClick(f.Label10, &TFenetvelmora::Label10Click);
-    onClick(f.Label12, &TFenetvelmora::Label12Click);
-
-    const auto onButton = [this](QPushButton *button, void (TFenetvelmora::*handler)(QObject *)) {
-        connect(button, &QPushButton::clicked, this,
-            Guard([this, button, handler] { (this->*handler)(button); }));
-    };
-    onButton(f.BitBtn1, &TFenetvelmora::BitBtn1Click);
-    onButton(f.BitBtn2, &TFenetvelmora::BitBtn2Click);
-    onButton(f.BitBtn3, &TFenetvelmora::BitBtn3Click);
-    onButton(f.BitBtn4, &TFenetvelmora::BitBtn4Click);
-
-    const auto onToggle = [this](QCheckBox *box, void (TFenetvelmora::*handler)(QObject *)) {
-        connect(box, &QCheckBox::toggled, this,
-            Guard([this, box, handler](bool) { (this->*handler)(box); }));
-    };
-    onToggle(f.CheckBox3, &TFenetvelmora::CheckBox3Click);
-    onToggle(f.CheckBox4, &TFenetvelmora::CheckBox4Click);
-
-    const auto onMenu = [this](QAction *action, void (TFenetvelmora::*handler)(QObject *)) {
-        connect(action, &QAction::triggered, this,
-            Guard([this, action, handler](bool) { (this->*handler)(action); }));
-    };
-    onMenu(f.Quitter1, &TFenetvelmora::Quitter1Click);
-    onMenu(f.aille1, &TFenetvelmora::aille1Click);
-    onMenu(f.Copierdanspressepapiers1, &TFenetvelmora::Copierdanspressepapiers1Click);
-    onMenu(f.Aide2, &TFenetvelmora::Aide2Click);
-    onMenu(f.Apropos1, &TFenetvelmora::Apropos1Click);
+    on(f.Label1, &ClickableLabel::clicked, &TFenetvelmora::Label1Click);
+    on(f.Label2, &ClickableLabel::clicked, &TFenetvelmora::Label2Click);
+    on(f.Label4, &ClickableLabel::clicked, &TFenetvelmora::Label4Click);
+    on(f.Label5, &ClickableLabel::clicked, &TFenetvelmora::Label5Click);
+    on(f.Label7, &ClickableLabel::clicked, &TFenetvelmora::Label7Click);
+    on(f.Label8, &ClickableLabel::clicked, &TFenetvelmora::Label8Click);
+    on(f.Label9, &ClickableLabel::clicked, &TFenetvelmora::Label9Click);
+    on(f.Label10, &ClickableLabel::clicked, &TFenetvelmora::Label10Click);
+    on(f.Label12, &ClickableLabel::clicked, &TFenetvelmora::Label12Click);
+    on(f.BitBtn1, &QPushButton::clicked, &TFenetvelmora::BitBtn1Click);
+    on(f.BitBtn2, &QPushButton::clicked, &TFenetvelmora::BitBtn2Click);
+    on(f.BitBtn3, &QPushButton::clicked, &TFenetvelmora::BitBtn3Click);
+    on(f.BitBtn4, &QPushButton::clicked, &TFenetvelmora::BitBtn4Click);
+    on(f.CheckBox3, &QCheckBox::toggled, &TFenetvelmora::CheckBox3Click);
+    on(f.CheckBox4, &QCheckBox::toggled, &TFenetvelmora::CheckBox4Click);
+    on(f.Quitter1, &QAction::triggered, &TFenetvelmora::Quitter1Click);
+    on(f.aille1, &QAction::triggered, &TFenetvelmora::aille1Click);
+    on(f.Copierdanspressepapiers1, &QAction::triggered,
+        &TFenetvelmora::Copierdanspressepapiers1Click);
+    on(f.Aide2, &QAction::triggered, &TFenetvelmora::Aide2Click);
+    on(f.Apropos1, &QAction::triggered, &TFenetvelmora::Apropos1Click);
 
     connect(f.ValueListEditor1, &ValueListEditor::keyPressed, this,
         Guard([this](char &key) { ValueListEditor1KeyPress(ui->ValueListEditor1, key); }));

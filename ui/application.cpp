@@ -5,6 +5,7 @@
 #include "ui/prompts.h"
 
 #include <QFont>
+#include <QScreen>
 
 // The button images and the window icon live in the velmora_ui library's resources.
 static void initResources()
@@ -25,6 +26,15 @@ QString ErrorReportText(const QString &message)
     if (!message.isEmpty() && message.back() > QChar('.'))
         return message + '.';
     return message;
+}
+
+void CentreOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
 }
 
 void ReportEscapedError(const std::exception &error)

@@ -13,6 +13,9 @@ namespace velmora {
 // sorts after ".".
 QString ErrorReportText(const QString &message);
 
+// Moves a window so that it stands at the centre of the primary screen.
+void CentreOnScreen(QWidget &window);
+
 // Shows the general error report for an error that escaped an event handler; the event loop
 // goes on.
 void ReportEscapedError(const std::exception &error);

@@ -4,9 +4,6 @@
 #include "ui/application.h"
 #include "ui_apropo.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace velmora {
 
 TAboutBox *AboutBox = nullptr;
@@ -38,11 +35,7 @@ void TAboutBox::OKButtonClick(QObject *)
 
 void TAboutBox::showEvent(QShowEvent *event)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

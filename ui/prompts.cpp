@@ -2,16 +2,15 @@
 #include "ui/prompts.h"
 
 #include "plot/rastersurface.h"
+#include "ui/application.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -69,11 +68,7 @@ TInputBox::TInputBox(
     layout->addLayout(buttons);
     setMinimumWidth(320);
     adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }
 
 QString TInputBox::text() const
