@@ -11,4 +11,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "ou build/tools/velmora-render -o abaque.png pour l'abaque dans un fichier." >&2
     exit 1
 fi
-exec build/velmora
+exec build/app/velmora "$@"

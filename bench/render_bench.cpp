@@ -1,6 +1,7 @@
-// RenderAbaque on the raster surface with the default settings, both profiles.
-#include "plot/abaque.h"
-#include "plot/rastersurface.h"
+// RenderChart on the raster surface with the default settings, both profiles.
+#include "plot/renderchart.h"
+#include "plot/sweep.h"
+#include "render/rastersurface.h"
 
 #include <QGuiApplication>
 
@@ -15,7 +16,7 @@ void renderProfile(benchmark::State &state, const RenderProfile &profile)
     const ChartSettings settings = DefaultChartSettings();
     for (auto _ : state) {
         RasterSurface surface(profile.width, profile.height);
-        RenderAbaque(settings, profile, surface);
+        RenderChart(settings, profile, surface);
         benchmark::DoNotOptimize(surface.image().constBits());
     }
 }

@@ -1,7 +1,7 @@
-// core/chartsettings.cpp — defaults and entry tests of the chart settings (core layer)
+// core/chartsettings.cpp — defaults and entry limits of the chart settings (core layer)
 #include "core/chartsettings.h"
 
-#include "core/foncbase.h"
+#include "core/numbertext.h"
 
 #include <cmath>
 
@@ -23,55 +23,68 @@ const std::vector<std::string> &DefaultIsophaseTexts()
 
 std::vector<double> ValuesFromTexts(const std::vector<std::string> &texts)
 {
-    std::vector<double> values(texts.size() + 1, 0.0);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        values[i + 1] = TextToReal(texts[i]);
+    std::vector<double> values;
+    values.reserve(texts.size());
+    for (const std::string &text : texts)
+        values.push_back(TextToReal(text));
     return values;
 }
 
 ChartSettings DefaultChartSettings()
 {
     ChartSettings settings;
-    settings.IsogainValues = ValuesFromTexts(DefaultIsogainTexts());
-    settings.IsophaseValues = ValuesFromTexts(DefaultIsophaseTexts());
+    settings.isogainValues = ValuesFromTexts(DefaultIsogainTexts());
+    settings.isophaseValues = ValuesFromTexts(DefaultIsophaseTexts());
     return settings;
 }
 
-bool GainMaxAccepted(double v)
+bool EntryRange::contains(double v) const
 {
-    return 0 < v && v <= 100;
+    const bool aboveLow = lowIncluded ? v >= low : v > low;
+    const bool belowHigh = highIncluded ? v <= high : v < high;
+    return aboveLow && belowHigh && (!wholeNumbers || v == std::floor(v));
 }
-bool GainMinAccepted(double v)
+
+std::string EntryRange::describe(const std::string &name) const
 {
-    return -100 < v && v < 0;
+    return PlainDecimal(low) + (lowIncluded ? " <= " : " < ") + name
+        + (highIncluded ? " <= " : " < ") + PlainDecimal(high);
 }
-bool PhaseMinAccepted(double v)
+
+EntryRange RangeOf(Entry entry, const ChartSettings &current)
 {
-    return -360 <= v && v <= -180;
+    switch (entry) {
+    case Entry::GainMax:
+        return { 0, false, 100, true };
+    case Entry::GainMin:
+        return { -100, false, 0, false };
+    case Entry::GainStep:
+        return { 0, false, current.gainMax / 2, false };
+    case Entry::PhaseMin:
+        return { -360, true, -180, true };
+    case Entry::PhaseStep:
+        return { 0, false, std::fabs(current.phaseMin) / 2, false };
+    case Entry::IsogainValue:
+        return { -100, false, 100, false };
+    case Entry::IsophaseValue:
+        return { -360, false, -1, false };
+    case Entry::BitmapWidth:
+        return { 399, false, 601, false };
+    case Entry::BitmapHeight:
+        return { 599, false, 951, false };
+    case Entry::ImageWidth:
+        return { 400, true, 10001, false };
+    case Entry::ImageHeight:
+        return { 600, true, 10001, false };
+    case Entry::FontSize:
+        break;
+    }
+    return { 1, true, 500, true, true };
 }
-bool GainStepAccepted(double v, double gainMax)
+
+bool Accepted(Entry entry, double v, const ChartSettings &current)
 {
-    return 0 < v && v < gainMax / 2;
-}
-bool PhaseStepAccepted(double v, double phaseMin)
-{
-    return 0 < v && v < std::fabs(phaseMin) / 2;
-}
-bool IsogainValueAccepted(double v)
-{
-    return -100 < v && v < 100;
-}
-bool IsophaseValueAccepted(double v)
-{
-    return -360 < v && v < -1;
-}
-bool BitmapWidthAccepted(double v)
-{
-    return 399 < v && v < 601;
-}
-bool BitmapHeightAccepted(double v)
-{
-    return 599 < v && v < 951;
+    return RangeOf(entry, current).contains(v);
 }
 
 } // namespace velmora

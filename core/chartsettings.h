@@ -1,4 +1,4 @@
-// core/chartsettings.h — chart settings, their defaults and the tests entries must pass (core
+// core/chartsettings.h — chart settings, their defaults and the limits entries must keep (core
 // layer)
 #pragma once
 
@@ -19,55 +19,91 @@ constexpr Color RgbColor(int red, int green, int blue)
     return static_cast<Color>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
 }
 
-// Plot-frame style, handed to the frame drawing by value.
-struct param {
-    bool AxesAtOrigin = true; // axes through phase 0° and gain 0 dB
-    bool Grid = false; // grid lines instead of ticks
-    bool DottedGrid = false; // only with Grid
-    Color AxisColor = Black; // axis lines, ticks, graduation labels
-    int FontSize = 8; // points
-    std::string FontName; // empty: the surface keeps its current face
-    int TickLength = 3; // pixels
+constexpr int RedOf(Color color)
+{
+    return static_cast<int>(color & 0xFF);
+}
+constexpr int GreenOf(Color color)
+{
+    return static_cast<int>((color >> 8) & 0xFF);
+}
+constexpr int BlueOf(Color color)
+{
+    return static_cast<int>((color >> 16) & 0xFF);
+}
+
+// How the plot frame is drawn: axes, graduation marks and their labels.
+struct AxisStyle {
+    bool axesAtOrigin = true; // axes through phase 0° and gain 0 dB
+    bool grid = false; // grid lines instead of ticks
+    bool dottedGrid = false; // only with grid
+    Color axisColor = Black; // axis lines, ticks, graduation labels
+    int fontSize = 8; // points
+    std::string fontName; // empty: the surface keeps its current face
+    int tickLength = 3; // pixels
 };
 
-// The one set of chart settings. Value arrays hold the contour values in elements 1..n;
-// element 0 is never a contour value.
+// Everything the chart is drawn from, but the loops.
 struct ChartSettings {
-    param style;
-    double GainStep = 2; // dB
-    double PhaseStep = 30; // degrees
-    double GainMin = -30; // dB
-    double GainMax = 40; // dB
-    double PhaseMin = -260; // degrees
-    double PhaseMax = 10; // degrees
-    Color IsogainColor = Black;
-    Color IsophaseColor = Black;
-    int BitmapWidth = 600; // pixels, clipboard image
-    int BitmapHeight = 950;
-    std::vector<double> IsogainValues; // dB
-    std::vector<double> IsophaseValues; // degrees
+    AxisStyle axisStyle;
+    double gainStep = 2; // dB
+    double phaseStep = 30; // degrees
+    double gainMin = -30; // dB
+    double gainMax = 40; // dB
+    double phaseMin = -260; // degrees
+    double phaseMax = 10; // degrees
+    Color isogainColor = Black;
+    Color isophaseColor = Black;
+    int bitmapWidth = 600; // pixels, the clipboard image
+    int bitmapHeight = 950;
+    std::vector<double> isogainValues; // closed-loop gains (dB), one contour each, in list order
+    std::vector<double> isophaseValues; // closed-loop phases (degrees), likewise
 };
 
 // The value texts of the two lists as the main window first shows them.
 const std::vector<std::string> &DefaultIsogainTexts();
 const std::vector<std::string> &DefaultIsophaseTexts();
 
-// Builds a value array from list texts: element 0 is 0, element i is TextToReal(texts[i - 1]).
+// One value per text, each read with TextToReal.
 std::vector<double> ValuesFromTexts(const std::vector<std::string> &texts);
 
-// Every default, both value arrays filled from the default list texts.
+// Every default, both value lists filled from the default texts.
 ChartSettings DefaultChartSettings();
 
-// The tests that a user's entry must pass before it is stored; bounds as stated, in the
-// entry's unit. A refused entry leaves the setting as it was.
-bool GainMaxAccepted(double v); // 0 < v <= 100
-bool GainMinAccepted(double v); // -100 < v < 0
-bool PhaseMinAccepted(double v); // -360 <= v <= -180
-bool GainStepAccepted(double v, double gainMax); // 0 < v < gainMax / 2
-bool PhaseStepAccepted(double v, double phaseMin); // 0 < v < |phaseMin| / 2
-bool IsogainValueAccepted(double v); // -100 < v < 100
-bool IsophaseValueAccepted(double v); // -360 < v < -1
-bool BitmapWidthAccepted(double v); // 399 < v < 601, stored truncated
-bool BitmapHeightAccepted(double v); // 599 < v < 951, stored truncated
+// The entries a user or a command line can give, each with the range it must lie in.
+enum class Entry {
+    GainMax, // dB
+    GainMin, // dB
+    GainStep, // dB, below half of the gain maximum
+    PhaseMin, // degrees
+    PhaseStep, // degrees, below half of |phase minimum|
+    IsogainValue, // dB
+    IsophaseValue, // degrees
+    BitmapWidth, // pixels, the bitmap-size dialog; stored with the fraction dropped
+    BitmapHeight,
+    ImageWidth, // pixels, images written by the command line; fraction dropped
+    ImageHeight,
+    FontSize, // points, whole numbers
+};
+
+// An interval with each end open or closed; wholeNumbers also asks for an integer.
+struct EntryRange {
+    double low;
+    bool lowIncluded;
+    double high;
+    bool highIncluded;
+    bool wholeNumbers = false;
+
+    bool contains(double v) const;
+    // "0 < name <= 100", the bounds in plain decimals.
+    std::string describe(const std::string &name) const;
+};
+
+// The one table of entry limits. The steps' upper ends follow `current`'s extents, as they stand
+// when the step is entered.
+EntryRange RangeOf(Entry entry, const ChartSettings &current);
+
+// Whether v may be stored for the entry, given the current settings.
+bool Accepted(Entry entry, double v, const ChartSettings &current);
 
 } // namespace velmora

@@ -7,8 +7,8 @@
 // Both roundings go through an 18-significant-digit step first, so a relative 1e-15 is allowed
 // on top. Above 1.795e308 the three-digit text (" 1.8E308") lies beyond the largest double: its
 // reading back overflows, which is what TextToReal must do with such a text.
-#include "core/foncbase.h"
-#include "core/fperror.h"
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
 
 #include <clocale>
 #include <cmath>

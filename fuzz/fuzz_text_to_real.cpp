@@ -1,6 +1,6 @@
 // fuzz/fuzz_text_to_real.cpp — any bytes into TextToReal: a finite double, or the overflow error.
-#include "core/foncbase.h"
-#include "core/fperror.h"
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
 
 #include <cmath>
 #include <cstdint>

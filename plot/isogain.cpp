@@ -1,18 +1,17 @@
 // plot/isogain.cpp — contours of constant closed-loop gain (plot layer, toolkit-free)
 #include "plot/isogain.h"
 
-#include "core/foncbase.h"
-#include "core/fperror.h"
+#include "core/degrees.h"
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
+#include "plot/sweep.h"
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 namespace velmora {
 
 namespace {
-
-constexpr long double pi = std::numbers::pi_v<long double>;
 
 struct IsogainPoint {
     double gain; // open-loop gain, dB
@@ -61,8 +60,8 @@ std::vector<IsogainPoint> contourPoints(
         }
         const long double arc = std::atan2(
             std::sqrt(1 - static_cast<long double>(u) * u), static_cast<long double>(u));
-        const double right = static_cast<double>(-arc * 180 / pi);
-        const double left = static_cast<double>((arc - 2 * pi) * 180 / pi);
+        const double right = static_cast<double>(-arc * 180 / Pi);
+        const double left = static_cast<double>((arc - 2 * Pi) * 180 / Pi);
         points.push_back(
             { sample.x, right, left, sample.row, map.column(right), map.column(left) });
     }
@@ -86,15 +85,14 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
 {
     const ChartMapping map = MappingOf(frame, settings);
     // Every contour samples the same gains: their linear values and rows are computed once.
-    const std::vector<GainSample> samples = gainSamples(gainStep, profile.GainDivisions, map);
-    const std::vector<double> &values = settings.IsogainValues;
-    for (std::size_t i = 1; i < values.size(); ++i) {
-        const double v = values[i];
+    const std::vector<GainSample> samples = gainSamples(gainStep, profile.gainDivisions, map);
+    const std::vector<double> &values = settings.isogainValues;
+    for (const double v : values) {
         const double M = linearGain(v);
         const std::vector<IsogainPoint> points
             = M > 0 ? contourPoints(M, samples, map) : std::vector<IsogainPoint> {};
-        surface.setPenColor(settings.IsogainColor);
-        surface.setFontColor(settings.IsogainColor);
+        surface.setPenColor(settings.isogainColor);
+        surface.setFontColor(settings.isogainColor);
         if (points.empty())
             continue;
         const IsogainPoint &first = points.front();
@@ -104,7 +102,7 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         for (const IsogainPoint &p : points)
             surface.lineTo(p.rightColumn, p.row);
 
-        if (std::abs(last.leftColumn - last.rightColumn) < profile.ClosingGap) {
+        if (std::abs(last.leftColumn - last.rightColumn) < profile.closingGap) {
             surface.moveTo(last.leftColumn, last.row);
             surface.lineTo(last.rightColumn, last.row);
         }
@@ -116,9 +114,9 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         surface.moveTo(first.rightColumn, first.row);
         surface.lineTo(first.leftColumn, first.row);
 
-        const double labelGain = last.gain >= settings.GainMax ? settings.GainMax : last.gain;
+        const double labelGain = last.gain >= settings.gainMax ? settings.gainMax : last.gain;
         surface.drawText(map.column(last.right - 5), map.row(labelGain) + 2,
-            RealToText(v) + profile.GainLabelSuffix);
+            RealToText(v) + profile.gainLabelSuffix);
     }
 }
 

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "core/chartsettings.h"
-#include "plot/fongraph.h"
+#include "plot/chartmapping.h"
+#include "plot/drawingsurface.h"
 #include "plot/renderprofile.h"
-#include "plot/surface.h"
 
 namespace velmora {
 
@@ -13,10 +13,10 @@ namespace velmora {
 // FloatingPointError (division by zero).
 double IsogainCosine(double g, double M);
 
-// Every iso-gain contour of settings.IsogainValues[1..n] with its label, in list order. Gains are
-// sampled from GainMin upwards every `gainStep` dB, at most profile.GainDivisions samples per
+// Every iso-gain contour of settings.isogainValues with its label, in list order. Gains are
+// sampled from gainMin upwards every `gainStep` dB, at most profile.gainDivisions samples per
 // contour. A value whose linear gain overflows or vanishes draws nothing; so does a value with no
-// valid sample. Leaves pen and font colour at IsogainColor when there is at least one value.
+// valid sample. Leaves pen and font colour at isogainColor when there is at least one value.
 void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, double gainStep,
     const RenderProfile &profile, const ChartSettings &settings);
 

@@ -1,63 +1,22 @@
 // plot/isophase.cpp — contours of constant closed-loop phase (plot layer, toolkit-free)
 #include "plot/isophase.h"
 
-#include "core/foncbase.h"
+#include "core/degrees.h"
+#include "core/numbertext.h"
+#include "plot/sweep.h"
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 namespace velmora {
 
 namespace {
 
-constexpr long double pi = std::numbers::pi_v<long double>;
-
 struct IsophasePoint {
     double gain; // open-loop gain, dB
     double phase; // open-loop phase, degrees
     int column; // pixel column of the phase
 };
-
-long double radians(long double degrees)
-{
-    return degrees / 180 * pi;
-}
-
-// sin and cos of an angle in degrees. The angle is first reduced by whole quarter turns, exactly,
-// so that the library evaluates both within +/-45 degrees, where it needs no costly argument
-// reduction; the results agree with sin(radians(x)) and cos(radians(x)) to extended precision.
-void sinCosDegrees(double degrees, long double &sine, long double &cosine)
-{
-    constexpr double exactLimit = 1e15; // beyond this the quarter-turn count loses exactness
-    if (!(std::fabs(degrees) < exactLimit)) {
-        sine = std::sin(radians(degrees));
-        cosine = std::cos(radians(degrees));
-        return;
-    }
-    const long double quarters = std::rint(static_cast<long double>(degrees) / 90);
-    const long double rest = radians(degrees - quarters * 90);
-    const long double s = std::sin(rest);
-    const long double c = std::cos(rest);
-    switch (static_cast<long long>(quarters) & 3) {
-    case 0:
-        sine = s;
-        cosine = c;
-        break;
-    case 1:
-        sine = c;
-        cosine = -s;
-        break;
-    case 2:
-        sine = -s;
-        cosine = -c;
-        break;
-    default:
-        sine = -c;
-        cosine = s;
-        break;
-    }
-}
 
 // One sample of a phase sweep, in degrees, with its sine and cosine.
 struct PhaseSample {
@@ -74,9 +33,8 @@ std::vector<PhaseSample> phaseSamples(
 {
     std::vector<PhaseSample> samples;
     for (const double phi : SweepPositions(start, s, limit, capacity)) {
-        PhaseSample sample { phi, 0, 0, map.column(phi) };
-        sinCosDegrees(phi, sample.sine, sample.cosine);
-        samples.push_back(sample);
+        const SinCos angle = SinCosDegrees(phi);
+        samples.push_back({ phi, angle.sine, angle.cosine, map.column(phi) });
     }
     return samples;
 }
@@ -108,32 +66,31 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
 {
     const ChartMapping map = MappingOf(frame, settings);
     // Gains at or below the bottom of the chart are dropped; if that bottom overflows, all are.
-    const double floor = FinitePow10(settings.GainMin / 20).value_or(INFINITY);
+    const double floor = FinitePow10(settings.gainMin / 20).value_or(INFINITY);
 
-    surface.setPenColor(settings.IsophaseColor);
-    surface.setFontColor(settings.IsophaseColor);
-    const int capacity = profile.PhaseDivisions;
+    surface.setPenColor(settings.isophaseColor);
+    surface.setFontColor(settings.isophaseColor);
+    const int capacity = profile.phaseDivisions;
     const std::vector<PhaseSample> leftSamples
-        = phaseSamples(settings.PhaseMin, -180, phaseStep, capacity, map);
+        = phaseSamples(settings.phaseMin, -180, phaseStep, capacity, map);
     const std::vector<PhaseSample> rightSamples = phaseSamples(-180, 0, phaseStep, capacity, map);
-    const std::vector<double> &values = settings.IsophaseValues;
-    for (std::size_t i = 1; i < values.size(); ++i) {
-        const double v = values[i];
+    const std::vector<double> &values = settings.isophaseValues;
+    for (const double v : values) {
         if (v == -180) {
-            surface.moveTo(map.column(-180), map.row(settings.GainMin));
+            surface.moveTo(map.column(-180), map.row(settings.gainMin));
             surface.lineTo(map.column(-180), map.row(0));
             continue;
         }
-        const double t = static_cast<double>(std::tan(radians(v)));
+        const double t = static_cast<double>(std::tan(Radians(v)));
         if (t == 0 || !std::isfinite(t))
             continue;
-        const std::string label = RealToText(v) + profile.PhaseLabelSuffix;
+        const std::string label = RealToText(v) + profile.phaseLabelSuffix;
         if (v < -180) {
             const std::vector<IsophasePoint> points = sweep(leftSamples, t, floor, -180, phaseStep);
             if (points.empty())
                 continue;
             const IsophasePoint &first = points.front();
-            const double startGain = v >= settings.PhaseMin ? settings.GainMin : first.gain;
+            const double startGain = v >= settings.phaseMin ? settings.gainMin : first.gain;
             surface.moveTo(first.column, map.row(startGain));
             for (const IsophasePoint &p : points)
                 surface.lineTo(p.column, map.row(p.gain));
@@ -149,7 +106,7 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
             surface.moveTo(first.column, map.row(first.gain));
             for (std::size_t j = 1; j < points.size(); ++j)
                 surface.lineTo(points[j].column, map.row(points[j].gain));
-            surface.lineTo(last.column, map.row(settings.GainMin));
+            surface.lineTo(last.column, map.row(settings.gainMin));
             surface.drawText(map.column(last.phase - 5), map.row(last.gain), label);
         }
     }

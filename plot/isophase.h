@@ -2,18 +2,18 @@
 #pragma once
 
 #include "core/chartsettings.h"
-#include "plot/fongraph.h"
+#include "plot/chartmapping.h"
+#include "plot/drawingsurface.h"
 #include "plot/renderprofile.h"
-#include "plot/surface.h"
 
 namespace velmora {
 
-// Every iso-phase contour of settings.IsophaseValues[1..n] with its label, in list order. A value
-// below -180 degrees is swept from PhaseMin up to -180, one above from -180 up to the value (or
+// Every iso-phase contour of settings.isophaseValues with its label, in list order. A value
+// below -180 degrees is swept from phaseMin up to -180, one above from -180 up to the value (or
 // 0); -180 itself is a vertical segment from the bottom row up to 0 dB. Phases are sampled every
-// `phaseStep` degrees, at most profile.PhaseDivisions samples per sweep; only gains above the
+// `phaseStep` degrees, at most profile.phaseDivisions samples per sweep; only gains above the
 // bottom of the chart are kept. A value whose tangent is zero or not finite draws nothing. Sets
-// pen and font colour to IsophaseColor first and leaves them so.
+// pen and font colour to isophaseColor first and leaves them so.
 void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, double phaseStep,
     const RenderProfile &profile, const ChartSettings &settings);
 

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages that building and testing need, only those missing.
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core clang-format locales
+packages=(g++ cmake make qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev
+    fonts-dejavu-core clang-format locales poppler-utils
     xvfb xauth xdotool)
 packages+=("$@")
 

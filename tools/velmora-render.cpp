@@ -1,18 +1,16 @@
-// tools/velmora-render.cpp — headless renderer: the chart to a PNG or BMP file from the command
-// line
+// tools/velmora-render.cpp — headless renderer: the chart to a PNG, BMP, SVG or PDF file from the
+// command line (tools layer)
 #include "core/chartsettings.h"
-#include "core/foncbase.h"
-#include "core/fperror.h"
-#include "plot/abaque.h"
-#include "plot/rastersurface.h"
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
+#include "render/chartfile.h"
+#include "tools/outputfile.h"
 
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
+#include <csignal>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -24,45 +22,49 @@ namespace {
 
 using namespace velmora;
 
-constexpr int ExitIoError = 1;
-constexpr int ExitUsage = 2;
-constexpr int MaxPrintSize = 10000; // pixels, either side of a clipboard-profile image
-constexpr int MaxFontSize = 500; // points
+constexpr int ExitFailure = 1; // the file could not be written, or a computation failed
+constexpr int ExitUsage = 2; // an option or a value was refused
 
-const char *const HelpText = R"(Usage : velmora-render [options] -o FICHIER
+// The help, with each {entry} replaced by its accepted range.
+const char *const HelpTemplate = R"(Usage : velmora-render [options] -o FICHIER
 
 Dessine l'abaque (contours isogain et isophase sur le plan de Black) dans un
-fichier PNG ou BMP, selon l'extension du FICHIER. Sans autre option, l'image est
-exactement celle de la fenêtre de l'abaque avec les réglages par défaut.
+fichier PNG, BMP, SVG ou PDF, selon l'extension du FICHIER. Sans autre option,
+l'image est exactement celle de la fenêtre de l'abaque avec les réglages par
+défaut. SVG et PDF gardent les tracés en vectoriel et les textes en texte, à la
+taille de l'image (le PDF à 96 points par pouce).
 
 Sortie :
-  -o, --output FICHIER     fichier à écrire (.png ou .bmp) ; il n'est remplacé
-                           qu'une fois l'image entièrement écrite
+  -o, --output FICHIER     fichier à écrire (.png, .bmp, .svg ou .pdf) ; un
+                           fichier ordinaire n'est remplacé qu'une fois l'image
+                           entièrement écrite ; un tube ou un périphérique est
+                           écrit tel quel
   --profile PROFIL         window (300 x 475, défaut) ou clipboard (600 x 950,
                            étiquettes avec unités)
-  --width N, --height N    taille de l'image du profil clipboard :
-                           400 <= largeur <= 10000, 600 <= hauteur <= 10000
+  --width N, --height N    taille de l'image du profil clipboard, partie
+                           fractionnaire ignorée : {image-width},
+                           {image-height}
 
 Axes (mêmes limites que dans la fenêtre principale) :
-  --gain-max V             gain maxi en dB, 0 < V <= 100 (défaut 40)
-  --gain-min V             gain mini en dB, -100 < V < 0 (défaut -30)
-  --gain-step V            intervalle de graduation du gain, 0 < V < gain maxi / 2
-                           (défaut 2)
-  --phase-min V            phase mini en degrés, -360 <= V <= -180 (défaut -260)
+  --gain-max V             gain maxi en dB, {gain-max} (défaut 40)
+  --gain-min V             gain mini en dB, {gain-min} (défaut -30)
+  --gain-step V            intervalle de graduation du gain,
+                           0 < V < gain maxi / 2 (défaut 2)
+  --phase-min V            phase mini en degrés, {phase-min} (défaut -260)
   --phase-step V           intervalle de graduation de la phase,
                            0 < V < |phase mini| / 2 (défaut 30)
 
 Contours :
   --isogains LISTE         gains en boucle fermée en dB, séparés par des virgules,
-                           chacun dans -100 < V < 100 ; LISTE vide : aucun contour
+                           chacun dans {isogain} ; LISTE vide : aucun contour
   --isophases LISTE        phases en boucle fermée en degrés, chacune dans
-                           -360 < V < -1
+                           {isophase}
 
 Apparence :
   --grid                   quadrillage au lieu des graduations
   --dotted-grid            quadrillage pointillé (avec --grid)
   --font POLICE            police des étiquettes (défaut MS Sans Serif)
-  --font-size N            taille en points, entier de 1 à 500 (défaut 8)
+  --font-size N            taille en points, entier, {font-size} (défaut 8)
   --axis-color #RRGGBB     couleur des axes et graduations (défaut #000000)
   --isogain-color #RRGGBB  couleur des contours isogain
   --isophase-color #RRGGBB couleur des contours isophase
@@ -70,7 +72,8 @@ Apparence :
   -h, --help               affiche cette aide
 
 Les nombres s'écrivent avec un point décimal (1.5, -2e1). Code de sortie :
-0 réussite, 1 erreur d'écriture ou de calcul, 2 option ou valeur refusée.
+0 réussite, 1 erreur d'écriture ou de calcul (aucun fichier partiel n'est
+laissé), 2 option ou valeur refusée (aucun fichier n'est écrit).
 )";
 
 // A refused command line: the message names the option and what it accepts.
@@ -84,12 +87,24 @@ std::string quoted(const std::string &text)
     return "« " + text + " »";
 }
 
-// A bound as the labels write it, without the leading blank of the exponent form.
-std::string boundText(double v)
+std::string helpText()
 {
-    std::string text = RealToText(v);
-    if (!text.empty() && text.front() == ' ')
-        text.erase(0, 1);
+    const ChartSettings defaults = DefaultChartSettings();
+    const auto range
+        = [&](Entry entry, const char *name) { return RangeOf(entry, defaults).describe(name); };
+    const std::map<std::string, std::string> ranges {
+        { "{image-width}", range(Entry::ImageWidth, "N") },
+        { "{image-height}", range(Entry::ImageHeight, "N") },
+        { "{gain-max}", range(Entry::GainMax, "V") },
+        { "{gain-min}", range(Entry::GainMin, "V") },
+        { "{phase-min}", range(Entry::PhaseMin, "V") },
+        { "{isogain}", range(Entry::IsogainValue, "V") },
+        { "{isophase}", range(Entry::IsophaseValue, "V") },
+        { "{font-size}", range(Entry::FontSize, "N") },
+    };
+    std::string text = HelpTemplate;
+    for (const auto &[key, value] : ranges)
+        text.replace(text.find(key), key.size(), value);
     return text;
 }
 
@@ -113,18 +128,27 @@ double acceptedNumber(const std::string &option, const std::string &text,
     return v;
 }
 
-std::vector<double> valueList(const std::string &option, const std::string &text,
-    const std::function<bool(double)> &accepted, const std::string &range)
+double entry(const std::string &option, const std::string &text, Entry which,
+    const ChartSettings &current, const std::string &name)
 {
-    std::vector<double> values { 0.0 }; // element 0 is never a contour value
+    const EntryRange range = RangeOf(which, current);
+    return acceptedNumber(
+        option, text, [&](double v) { return range.contains(v); }, range.describe(name));
+}
+
+std::vector<double> valueList(
+    const std::string &option, const std::string &text, Entry which, const std::string &name)
+{
+    std::vector<double> values;
     if (text.empty())
         return values;
+    const ChartSettings defaults;
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
         const std::string item
             = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        values.push_back(acceptedNumber(option, item, accepted, range));
+        values.push_back(entry(option, item, which, defaults, name));
         if (comma == std::string::npos)
             return values;
         start = comma + 1;
@@ -142,47 +166,21 @@ Color color(const std::string &option, const std::string &text)
     return RgbColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
 }
 
-int wholePixels(const std::string &option, const std::string &text, double low, const char *what)
-{
-    const double v = acceptedNumber(
-        option, text, [low](double x) { return low < x && x < MaxPrintSize + 1; },
-        boundText(low) + " < " + what + " < " + std::to_string(MaxPrintSize + 1));
-    return static_cast<int>(v); // fraction dropped, as the bitmap-size dialog does
-}
-
-std::string lowerExtension(const std::string &path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string extension = path.substr(dot);
-    for (char &c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 struct Job {
     bool help = false;
-    std::string output;
-    const char *format = "PNG";
+    std::string output; // bytes as given
+    ChartFormat format = ChartFormat::Png;
     ChartSettings settings = DefaultChartSettings();
     RenderProfile profile = WindowProfile();
 };
 
-const std::vector<std::string> &valueOptions()
-{
-    static const std::vector<std::string> names { "-o", "--output", "--profile", "--width",
-        "--height", "--gain-max", "--gain-min", "--gain-step", "--phase-min", "--phase-step",
-        "--isogains", "--isophases", "--font", "--font-size", "--axis-color", "--isogain-color",
-        "--isophase-color" };
-    return names;
-}
-
 bool takesValue(const std::string &name)
 {
-    const auto &names = valueOptions();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    static const char *const names[]
+        = { "-o", "--output", "--profile", "--width", "--height", "--gain-max", "--gain-min",
+              "--gain-step", "--phase-min", "--phase-step", "--isogains", "--isophases", "--font",
+              "--font-size", "--axis-color", "--isogain-color", "--isophase-color" };
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
 Job parse(const std::vector<std::string> &args)
@@ -226,65 +224,69 @@ Job parse(const std::vector<std::string> &args)
     if (!has("-o") || given["-o"].empty())
         throw UsageError("l'option -o FICHIER est obligatoire");
     job.output = given["-o"];
-    const std::string extension = lowerExtension(job.output);
-    if (extension == ".bmp")
-        job.format = "BMP";
-    else if (extension != ".png")
-        throw UsageError(
-            "-o : extension " + quoted(extension) + " inconnue : .png ou .bmp attendu");
+    const std::optional<ChartFormat> format = FormatOfFileName(job.output);
+    if (!format)
+        throw UsageError("-o : extension inconnue : .png, .bmp, .svg ou .pdf attendu");
+    job.format = *format;
 
     ChartSettings &s = job.settings;
-    const auto take = [&](const char *name, double &setting,
-                          const std::function<bool(double)> &accepted, const std::string &range) {
+    const auto take = [&](const char *name, double &setting, Entry which, const char *label) {
         if (has(name))
-            setting = acceptedNumber(name, given[name], accepted, range);
+            setting = entry(name, given[name], which, s, label);
     };
-    take("--gain-max", s.GainMax, GainMaxAccepted, "0 < G max <= 100");
-    take("--gain-min", s.GainMin, GainMinAccepted, "-100 < G min < 0");
-    take("--phase-min", s.PhaseMin, PhaseMinAccepted, "-360 <= phase min <= -180");
+    take("--gain-max", s.gainMax, Entry::GainMax, "G max");
+    take("--gain-min", s.gainMin, Entry::GainMin, "G min");
+    take("--phase-min", s.phaseMin, Entry::PhaseMin, "phase min");
     // The steps are tested against the extents above, as the windows test them against the
     // current ones.
-    take(
-        "--gain-step", s.GainStep, [&](double v) { return GainStepAccepted(v, s.GainMax); },
-        "0 < intervalle < G max / 2 = " + boundText(s.GainMax / 2));
-    take(
-        "--phase-step", s.PhaseStep, [&](double v) { return PhaseStepAccepted(v, s.PhaseMin); },
-        "0 < intervalle < |phase min| / 2 = " + boundText(std::fabs(s.PhaseMin) / 2));
+    if (has("--gain-step")) {
+        const EntryRange range = RangeOf(Entry::GainStep, s);
+        s.gainStep = acceptedNumber(
+            "--gain-step", given["--gain-step"], [&](double v) { return range.contains(v); },
+            "0 < intervalle < G max / 2 = " + PlainDecimal(range.high));
+    }
+    if (has("--phase-step")) {
+        const EntryRange range = RangeOf(Entry::PhaseStep, s);
+        s.phaseStep = acceptedNumber(
+            "--phase-step", given["--phase-step"], [&](double v) { return range.contains(v); },
+            "0 < intervalle < |phase min| / 2 = " + PlainDecimal(range.high));
+    }
     if (has("--isogains"))
-        s.IsogainValues = valueList(
-            "--isogains", given["--isogains"], IsogainValueAccepted, "-100 < gain < 100");
+        s.isogainValues = valueList("--isogains", given["--isogains"], Entry::IsogainValue, "gain");
     if (has("--isophases"))
-        s.IsophaseValues = valueList(
-            "--isophases", given["--isophases"], IsophaseValueAccepted, "-360 < phase < -1");
-    s.style.Grid = grid;
-    s.style.DottedGrid = dottedGrid;
+        s.isophaseValues
+            = valueList("--isophases", given["--isophases"], Entry::IsophaseValue, "phase");
+    s.axisStyle.grid = grid;
+    s.axisStyle.dottedGrid = dottedGrid;
     if (has("--font")) {
         if (given["--font"].empty())
             throw UsageError("--font : nom de police vide");
-        s.style.FontName = given["--font"];
+        s.axisStyle.fontName = given["--font"];
     }
     if (has("--font-size")) {
-        const double size = acceptedNumber(
-            "--font-size", given["--font-size"],
-            [](double v) { return v >= 1 && v <= MaxFontSize && v == std::floor(v); },
-            "un entier de 1 à " + std::to_string(MaxFontSize));
-        s.style.FontSize = static_cast<int>(size);
+        const EntryRange range = RangeOf(Entry::FontSize, s);
+        s.axisStyle.fontSize = static_cast<int>(acceptedNumber(
+            "--font-size", given["--font-size"], [&](double v) { return range.contains(v); },
+            "un entier de " + PlainDecimal(range.low) + " à " + PlainDecimal(range.high)));
     }
     if (has("--axis-color"))
-        s.style.AxisColor = color("--axis-color", given["--axis-color"]);
+        s.axisStyle.axisColor = color("--axis-color", given["--axis-color"]);
     if (has("--isogain-color"))
-        s.IsogainColor = color("--isogain-color", given["--isogain-color"]);
+        s.isogainColor = color("--isogain-color", given["--isogain-color"]);
     if (has("--isophase-color"))
-        s.IsophaseColor = color("--isophase-color", given["--isophase-color"]);
+        s.isophaseColor = color("--isophase-color", given["--isophase-color"]);
 
     const std::string profile = has("--profile") ? given["--profile"] : "window";
     if (profile == "clipboard") {
-        int width = s.BitmapWidth;
-        int height = s.BitmapHeight;
+        int width = s.bitmapWidth;
+        int height = s.bitmapHeight;
+        // The fraction is dropped, as the bitmap-size dialog drops it.
         if (has("--width"))
-            width = wholePixels("--width", given["--width"], 399, "largeur");
+            width = static_cast<int>(
+                entry("--width", given["--width"], Entry::ImageWidth, s, "largeur"));
         if (has("--height"))
-            height = wholePixels("--height", given["--height"], 599, "hauteur");
+            height = static_cast<int>(
+                entry("--height", given["--height"], Entry::ImageHeight, s, "hauteur"));
         job.profile = ClipboardProfile(width, height);
     } else if (profile == "window") {
         if (has("--width") || has("--height"))
@@ -296,51 +298,9 @@ Job parse(const std::vector<std::string> &args)
     return job;
 }
 
-// Why a file could not be written, in French, from the error number of the failed call.
-std::string ioReason(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return "dossier inexistant";
-    case EACCES:
-    case EPERM:
-        return "permission refusée";
-    case ENOSPC:
-        return "disque plein";
-    case EROFS:
-        return "système de fichiers en lecture seule";
-    case EISDIR:
-        return "c'est un dossier";
-    case ENOTDIR:
-        return "un élément du chemin n'est pas un dossier";
-    default:
-        return "erreur d'entrée-sortie";
-    }
-}
-
-// Writes through a temporary file renamed over the target at the end: no partial file is left.
-void save(const QImage &image, const Job &job)
-{
-    QSaveFile file(QString::fromStdString(job.output));
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw std::runtime_error(
-            "impossible d'écrire " + quoted(job.output) + " : " + ioReason(errno));
-    }
-    errno = 0;
-    if (!image.save(&file, job.format) || !file.commit()) {
-        const int error = errno;
-        file.cancelWriting();
-        throw std::runtime_error(
-            "impossible d'écrire " + quoted(job.output) + " : " + ioReason(error));
-    }
-}
-
-void quietToolkitNotices(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << "velmora-render : " << message.toStdString() << "\n";
-}
+// The toolkit's own notices are English and about the session: they say nothing to the user of
+// this tool, whose failures are reported in French by the tool itself.
+void silenceToolkitNotices(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 } // namespace
 
@@ -356,22 +316,25 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
     if (job.help) {
-        std::cout << HelpText;
+        std::cout << helpText();
         return 0;
     }
 
-    // A headless tool never needs a display, whatever the environment says; the toolkit's own
-    // notices (in English, about the session) say nothing to the user of this tool.
+    // A write to a pipe whose reader has gone is an error to report, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
+    // A headless tool never needs a display, whatever the environment says, and the toolkit is
+    // given none of the arguments: "--font -platform" names a font, not a platform.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietToolkitNotices);
-    QGuiApplication app(argc, argv);
+    qInstallMessageHandler(silenceToolkitNotices);
+    int toolkitArgc = 1;
+    char programName[] = "velmora-render";
+    char *toolkitArgv[] = { programName, nullptr };
+    QGuiApplication app(toolkitArgc, toolkitArgv);
     try {
-        RasterSurface surface(job.profile.width, job.profile.height);
-        RenderAbaque(job.settings, job.profile, surface);
-        save(surface.image(), job);
+        WriteWholeFile(job.output, ChartFileBytes(job.format, job.settings, job.profile));
     } catch (const std::exception &error) {
         std::cerr << "velmora-render : " << error.what() << "\n";
-        return ExitIoError;
+        return ExitFailure;
     }
     return 0;
 }

@@ -1,11 +1,14 @@
 // ui/application.cpp — the application object and its general error report (ui layer)
 #include "ui/application.h"
 
-#include "plot/rastersurface.h"
+#include "render/fontpolicy.h"
 #include "ui/prompts.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
 
 // The button images and the window icon live in the velmora_ui library's resources.
 static void initResources()
@@ -39,13 +42,21 @@ void CentreOnScreen(QWidget &window)
 
 void ReportEscapedError(const std::exception &error)
 {
-    ActivePrompts().reportError(ErrorReportText(QString::fromUtf8(error.what())));
+    const QString text = ErrorReportText(QString::fromUtf8(error.what()));
+    const auto *application = qobject_cast<Application *>(QCoreApplication::instance());
+    if (application && application->prompts()) {
+        application->prompts()->reportError(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("AbaqueVelmora"), text, QMessageBox::Ok);
+    box.exec();
 }
 
-TApplication::TApplication(int &argc, char **argv)
+Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("AbaqueVelmora"));
+    setDesktopFileName(QStringLiteral("velmora"));
     // The windows are designed in "MS Sans Serif", 11 pixels high at 96 dpi; its substitute is
     // wider, so the window text is narrowed to keep captions within the designed places.
     QFont::insertSubstitution(
@@ -54,13 +65,18 @@ TApplication::TApplication(int &argc, char **argv)
     font.setPixelSize(11);
     font.setStretch(WindowTextStretch);
     setFont(font);
+    // Qt's own dialogs and buttons speak French, whatever the system's language.
+    auto *translator = new QTranslator(this);
+    m_frenchInstalled = translator->load(QStringLiteral("qtbase_fr"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        && installTranslator(translator);
     // Named for the record; nothing opens it: "Aide" shows the built-in help window.
     setProperty("helpFile", QStringLiteral("/usr/share/velmora/AIDEABAQUE.HLP"));
     setQuitOnLastWindowClosed(false);
     initResources();
 }
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);

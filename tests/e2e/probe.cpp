@@ -6,12 +6,12 @@
 //                                  prints where it stands, "X Y W H" in window pixels
 //   probe same A B [X Y W H]       exit 0 when the two images (or that part of A, against B
 //                                  whole) are identical
-#include "ui/abaqvelmora.h"
 #include "ui/application.h"
-#include "ui/startup.h"
-#include "ui_abaqvelmora.h"
+#include "ui/programwindows.h"
+#include "ui/prompts.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -21,19 +21,23 @@ using namespace velmora;
 
 namespace {
 
-QRect label4Rect()
+QLabel &label4(QWidget &mainWindow)
 {
-    Ui::TFenetvelmora &f = Fenetvelmora->form();
-    return QRect(f.Label4->mapTo(Fenetvelmora, QPoint(0, 0)), f.Label4->size());
+    return *mainWindow.findChild<QLabel *>("Label4");
 }
 
-int layout()
+QRect label4Rect(QWidget &mainWindow)
 {
-    Fenetvelmora->show();
-    Ui::TFenetvelmora &f = Fenetvelmora->form();
-    const QPoint label = label4Rect().center();
-    const QRect quitter = f.MainMenu1->actionGeometry(f.Quitter1);
-    const QPoint quit = f.MainMenu1->mapTo(Fenetvelmora, quitter.center());
+    return QRect(label4(mainWindow).mapTo(&mainWindow, QPoint(0, 0)), label4(mainWindow).size());
+}
+
+int layout(QWidget &mainWindow)
+{
+    mainWindow.show();
+    const QPoint label = label4Rect(mainWindow).center();
+    auto *menuBar = mainWindow.findChild<QMenuBar *>("MainMenu1");
+    const QRect quitter = menuBar->actionGeometry(mainWindow.findChild<QAction *>("Quitter1"));
+    const QPoint quit = menuBar->mapTo(&mainWindow, quitter.center());
     std::cout << "label4 " << label.x() << ' ' << label.y() << "\n"
               << "quitter " << quit.x() << ' ' << quit.y() << "\n";
     return 0;
@@ -49,15 +53,14 @@ int grab(const QString &window, const QString &file)
     return !shot.isNull() && shot.save(file) ? 0 : 1;
 }
 
-int caption(const QString &text, const QString &file)
+int caption(QWidget &mainWindow, const QString &text, const QString &file)
 {
-    Ui::TFenetvelmora &f = Fenetvelmora->form();
-    f.Label4->setText(text);
-    f.Label4->adjustSize();
-    Fenetvelmora->show();
-    const QRect rect = label4Rect();
+    label4(mainWindow).setText(text);
+    label4(mainWindow).adjustSize();
+    mainWindow.show();
+    const QRect rect = label4Rect(mainWindow);
     std::cout << rect.x() << ' ' << rect.y() << ' ' << rect.width() << ' ' << rect.height() << "\n";
-    return Fenetvelmora->grab(rect).toImage().save(file) ? 0 : 1;
+    return mainWindow.grab(rect).toImage().save(file) ? 0 : 1;
 }
 
 int same(const QStringList &args)
@@ -75,7 +78,7 @@ int same(const QStringList &args)
 
 int main(int argc, char **argv)
 {
-    TApplication application(argc, argv);
+    Application application(argc, argv);
     const QStringList args = application.arguments().mid(1);
     if (args.isEmpty())
         return 2;
@@ -84,12 +87,11 @@ int main(int argc, char **argv)
         return same(args.mid(1));
     if (command == "grab" && args.size() == 3)
         return grab(args[1], args[2]);
-    CreateWindows();
-    int status = 2;
+    DialogPrompts prompts;
+    ProgramWindows windows(prompts);
     if (command == "layout")
-        status = layout();
-    else if (command == "caption" && args.size() == 3)
-        status = caption(args[1], args[2]);
-    DestroyWindows();
-    return status;
+        return layout(windows.mainWindow);
+    if (command == "caption" && args.size() == 3)
+        return caption(windows.mainWindow, args[1], args[2]);
+    return 2;
 }

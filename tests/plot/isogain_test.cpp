@@ -1,7 +1,8 @@
 // Iso-gain contours: the closed-form cosine, sampling, branches, joins and labels.
-#include "core/fperror.h"
-#include "plot/abaque.h"
+#include "core/floatingpointerror.h"
 #include "plot/isogain.h"
+#include "plot/renderchart.h"
+#include "plot/sweep.h"
 #include "recordingsurface.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,10 @@ namespace {
 RecordingSurface contoursOf(std::vector<double> values, const RenderProfile &profile,
     ChartSettings settings = DefaultChartSettings())
 {
-    values.insert(values.begin(), 0.0);
-    settings.IsogainValues = values;
+    settings.isogainValues = values;
     RecordingSurface surface(profile.width, profile.height);
-    DrawIsogainContours(surface, FrameOf(surface),
-        SampleStep(settings.GainMin, settings.GainMax, profile.GainDivisions), profile, settings);
+    DrawIsogainContours(surface, FrameOf(surface.width(), surface.height()),
+        SampleStep(settings.gainMin, settings.gainMax, profile.gainDivisions), profile, settings);
     return surface;
 }
 
@@ -104,7 +104,7 @@ TEST(IsogainContours, NegativeContourIsOpenAtTheTop)
 TEST(IsogainContours, ValidRunFromTheFirstSampleIsClosedOnTheBottomRow)
 {
     ChartSettings settings = DefaultChartSettings();
-    settings.GainMin = -3;
+    settings.gainMin = -3;
     const RecordingSurface surface = contoursOf({ 0 }, WindowProfile(), settings);
     const auto s = strokes(surface);
     EXPECT_EQ(s.back()[0].y, 465);
@@ -114,7 +114,7 @@ TEST(IsogainContours, ValidRunFromTheFirstSampleIsClosedOnTheBottomRow)
 TEST(IsogainContours, ValueWithoutValidSampleDrawsNothing)
 {
     ChartSettings settings = DefaultChartSettings();
-    settings.GainMin = -20;
+    settings.gainMin = -20;
     const RecordingSurface surface = contoursOf({ -24 }, WindowProfile(), settings);
     EXPECT_TRUE(pathOf(surface.operations()).empty());
     EXPECT_TRUE(surface.texts().empty());
@@ -147,8 +147,8 @@ TEST(IsogainContours, ValuesBeyondTheDoubleRangeDrawNothingAndOthersGoOn)
 TEST(IsogainContours, DenormalExtentsFinishWithinCapacity)
 {
     ChartSettings settings = DefaultChartSettings();
-    settings.GainMax = 5e-324;
-    settings.GainMin = -5e-324;
+    settings.gainMax = 5e-324;
+    settings.gainMin = -5e-324;
     const RecordingSurface surface = contoursOf({ 0, 12, -24 }, WindowProfile(), settings);
     for (const auto &stroke : strokes(surface))
         EXPECT_LE(stroke.size(), 1u + 225u);

@@ -1,7 +1,8 @@
 // Iso-phase contours: the two half sweeps, the -180 segment, drops, labels and the values that
 // must draw nothing.
-#include "plot/abaque.h"
 #include "plot/isophase.h"
+#include "plot/renderchart.h"
+#include "plot/sweep.h"
 #include "recordingsurface.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,10 @@ namespace {
 RecordingSurface contoursOf(std::vector<double> values, const RenderProfile &profile,
     ChartSettings settings = DefaultChartSettings())
 {
-    values.insert(values.begin(), 0.0);
-    settings.IsophaseValues = values;
+    settings.isophaseValues = values;
     RecordingSurface surface(profile.width, profile.height);
-    DrawIsophaseContours(surface, FrameOf(surface),
-        SampleStep(settings.PhaseMin, settings.PhaseMax, profile.PhaseDivisions), profile,
+    DrawIsophaseContours(surface, FrameOf(surface.width(), surface.height()),
+        SampleStep(settings.phaseMin, settings.phaseMax, profile.phaseDivisions), profile,
         settings);
     return surface;
 }
@@ -111,8 +111,8 @@ TEST(IsophaseContours, ClipboardLabelsCarryTheDegreeSign)
 TEST(IsophaseContours, TinyStepsStayWithinCapacity)
 {
     ChartSettings settings = DefaultChartSettings();
-    settings.PhaseMin = -180;
-    settings.PhaseMax = -180 + 1e-12;
+    settings.phaseMin = -180;
+    settings.phaseMax = -180 + 1e-12;
     const RecordingSurface surface = contoursOf({ -90, -270 }, WindowProfile(), settings);
     EXPECT_LE(pathOf(surface.operations()).size(), 2u * (150u + 2u));
 }

@@ -1,7 +1,7 @@
 // tests/plot/recordingsurface.h — a drawing surface that logs every operation, for exact checks
 #pragma once
 
-#include "plot/surface.h"
+#include "plot/drawingsurface.h"
 
 #include <cmath>
 #include <string>

@@ -1,8 +1,10 @@
 // Thousands of random charts within everything the commands accept, and value arrays with what
 // only an unchecked re-read lets through: every render finishes within its bounded work and
 // hands the surface only sane coordinates. The seed is fixed; VELMORA_SEED=N picks another.
-#include "plot/abaque.h"
-#include "plot/fongraph.h"
+#include "plot/axes.h"
+#include "plot/chartmapping.h"
+#include "plot/renderchart.h"
+#include "plot/sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +127,7 @@ std::vector<double> randomValues(Random &random, double low, double high)
 {
     const double unchecked[]
         = { 0, -360, -180, 1e6, -1e6, 1e300, -1e300, 5e-324, 100, -100, -1, 1e20, -1e20 };
-    std::vector<double> values { 0.0 };
+    std::vector<double> values;
     const int count = random.integer(0, 20);
     for (int i = 0; i < count; ++i)
         values.push_back(random.chance(0.2) ? random.pick(unchecked) : random.inside(low, high));
@@ -136,21 +138,21 @@ ChartSettings randomSettings(Random &random)
 {
     ChartSettings s = DefaultChartSettings();
     const double gainMaxima[] = { 1e-300, 5e-324, 100, 40, 0.001 };
-    s.GainMax = random.chance(0.3) ? random.pick(gainMaxima) : random.uniform(1e-6, 100);
-    s.GainMin = random.chance(0.2) ? std::nextafter(-100.0, 0.0) : random.inside(-100, 0);
+    s.gainMax = random.chance(0.3) ? random.pick(gainMaxima) : random.uniform(1e-6, 100);
+    s.gainMin = random.chance(0.2) ? std::nextafter(-100.0, 0.0) : random.inside(-100, 0);
     if (random.chance(0.1))
-        s.GainMin = -5e-324;
+        s.gainMin = -5e-324;
     const double phaseMinima[] = { -360, -180, -260 };
-    s.PhaseMin = random.chance(0.3) ? random.pick(phaseMinima) : random.uniform(-360, -180);
+    s.phaseMin = random.chance(0.3) ? random.pick(phaseMinima) : random.uniform(-360, -180);
     const double tinySteps[] = { 1e-20, 1e-300, 5e-324 };
-    s.GainStep = random.chance(0.15) ? random.pick(tinySteps) : random.inside(0, s.GainMax / 2);
-    s.PhaseStep = random.chance(0.15) ? random.pick(tinySteps)
-                                      : random.inside(0, std::fabs(s.PhaseMin) / 2);
-    s.style.Grid = random.chance(0.5);
-    s.style.DottedGrid = random.chance(0.5);
-    s.style.FontSize = random.integer(1, 72);
-    s.IsogainValues = randomValues(random, -100, 100);
-    s.IsophaseValues = randomValues(random, -360, -1);
+    s.gainStep = random.chance(0.15) ? random.pick(tinySteps) : random.inside(0, s.gainMax / 2);
+    s.phaseStep = random.chance(0.15) ? random.pick(tinySteps)
+                                      : random.inside(0, std::fabs(s.phaseMin) / 2);
+    s.axisStyle.grid = random.chance(0.5);
+    s.axisStyle.dottedGrid = random.chance(0.5);
+    s.axisStyle.fontSize = random.integer(1, 72);
+    s.isogainValues = randomValues(random, -100, 100);
+    s.isophaseValues = randomValues(random, -360, -1);
     return s;
 }
 
@@ -167,15 +169,15 @@ TEST(RenderRobustness, RandomChartsFinishWithBoundedWorkAndSaneCoordinates)
             : ClipboardProfile(random.integer(400, 10000), random.integer(600, 10000));
         CheckingSurface surface(profile.width, profile.height);
         SCOPED_TRACE("seed " + std::to_string(base) + ", case " + std::to_string(i));
-        ASSERT_NO_THROW(RenderAbaque(settings, profile, surface));
+        ASSERT_NO_THROW(RenderChart(settings, profile, surface));
         ASSERT_EQ(surface.fault, "");
         // Each axis: at most MaxGraduations marks of a few operations each, plus its line. Each
         // contour: at most its capacity of points, on two branches for an iso-gain contour.
-        const long nGain = static_cast<long>(settings.IsogainValues.size()) - 1;
-        const long nPhase = static_cast<long>(settings.IsophaseValues.size()) - 1;
+        const long nGain = static_cast<long>(settings.isogainValues.size());
+        const long nPhase = static_cast<long>(settings.isophaseValues.size());
         const long axisBound = 2L * MaxGraduations * 12 + 20;
         const long contourBound
-            = nGain * (2L * profile.GainDivisions + 12) + nPhase * (profile.PhaseDivisions + 8) + 8;
+            = nGain * (2L * profile.gainDivisions + 12) + nPhase * (profile.phaseDivisions + 8) + 8;
         ASSERT_LE(surface.operations, axisBound + contourBound + 4);
         totalOperations += surface.operations;
     }

@@ -1,6 +1,7 @@
 // The command-line renderer run as a user would: files, exit statuses and French messages.
-#include "plot/abaque.h"
-#include "plot/rastersurface.h"
+#include "plot/renderchart.h"
+#include "plot/sweep.h"
+#include "render/rastersurface.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,13 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace velmora;
 
@@ -33,7 +41,7 @@ RunResult render(const QStringList &arguments)
 QImage renderInProcess(const ChartSettings &settings, const RenderProfile &profile)
 {
     RasterSurface surface(profile.width, profile.height);
-    RenderAbaque(settings, profile, surface);
+    RenderChart(settings, profile, surface);
     return surface.image().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -66,13 +74,13 @@ TEST_F(VelmoraRender, ClipboardProfileSettingsAndBmp)
     EXPECT_EQ(written.size(), QSize(450, 700));
 
     ChartSettings settings = DefaultChartSettings();
-    settings.style.Grid = true;
-    settings.style.DottedGrid = true;
-    settings.GainMax = 20;
-    settings.GainStep = 5;
-    settings.IsogainValues = { 0, 6, 0, -6 };
-    settings.IsophaseValues = { 0, -90, -270 };
-    settings.style.AxisColor = RgbColor(255, 0, 0);
+    settings.axisStyle.grid = true;
+    settings.axisStyle.dottedGrid = true;
+    settings.gainMax = 20;
+    settings.gainStep = 5;
+    settings.isogainValues = { 6, 0, -6 };
+    settings.isophaseValues = { -90, -270 };
+    settings.axisStyle.axisColor = RgbColor(255, 0, 0);
     EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
         renderInProcess(settings, ClipboardProfile(450, 700)));
 }
@@ -105,6 +113,8 @@ TEST_F(VelmoraRender, RefusedValuesExitTwoNamingTheOptionAndWriteNothing)
         { { "--font-size", "8.5" }, "--font-size" },
         { { "--frobnicate" }, "option inconnue" },
         { { "--gain-max" }, "valeur manquante" },
+        { { "--profile", "clipboard", "--width", "399.5" }, "400 <= largeur < 10001" },
+        { { "--profile", "clipboard", "--height", "599.5" }, "600 <= hauteur < 10001" },
     };
     for (const Refusal &refusal : refusals) {
         QStringList arguments = refusal.arguments;
@@ -141,8 +151,117 @@ TEST_F(VelmoraRender, FailedWriteKeepsThePreviousFile)
     QDir(dir.path()).mkdir("chart.png");
     const RunResult run = render({ "-o", path("chart.png") });
     EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("« " + path("chart.png") + " » : c'est un dossier"))
+        << run.err.toStdString();
     EXPECT_TRUE(QFileInfo(path("chart.png")).isDir());
     EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(VelmoraRender, VectorFilesByTheirExtension)
+{
+    for (const char *name : { "chart.svg", "chart.PDF" }) {
+        const RunResult run = render({ "-o", path(name) });
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        const QByteArray start = file.read(5);
+        EXPECT_TRUE(start == "<?xml" || start == "%PDF-") << start.toStdString();
+    }
+}
+
+TEST_F(VelmoraRender, ToolkitReadsNoneOfTheArguments)
+{
+    // "-platform" and "-display" are the font's name here, not the toolkit's options.
+    for (const char *face : { "-platform", "-display" }) {
+        const RunResult run = render({ "--font", face, "-o", path("font.png") });
+        EXPECT_EQ(run.exitCode, 0) << face << run.err.toStdString();
+        EXPECT_TRUE(QFileInfo(path("font.png")).isFile());
+    }
+}
+
+// Runs velmora-render with arguments given byte for byte (QProcess would re-encode them).
+int renderWithBytes(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv { const_cast<char *>(VELMORA_RENDER_PATH) };
+    for (const std::string &a : arguments)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(VELMORA_RENDER_PATH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(VelmoraRender, FileNameKeepsItsBytesEvenWhenNotUtf8)
+{
+    const std::string name = dir.path().toStdString() + "/caf\xe9.png";
+    ASSERT_EQ(renderWithBytes({ "-o", name }), 0);
+    struct stat status { };
+    EXPECT_EQ(stat(name.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    // Nothing else beside it: no name re-encoded on the way.
+    int names = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path().toStdString())) {
+        EXPECT_EQ(entry.path().string(), name);
+        ++names;
+    }
+    EXPECT_EQ(names, 1);
+}
+
+TEST_F(VelmoraRender, SymbolicLinkToARegularFileIsFollowedAndKept)
+{
+    QFile target(path("target.png"));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write("old");
+    target.close();
+    ASSERT_TRUE(QFile::link(path("target.png"), path("link.png")));
+    const RunResult run = render({ "-o", path("link.png") });
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo(path("link.png")).isSymLink());
+    EXPECT_EQ(QImage(path("target.png")).convertToFormat(QImage::Format_RGB32),
+        renderInProcess(DefaultChartSettings(), WindowProfile()));
+}
+
+TEST_F(VelmoraRender, FifoIsWrittenInPlaceAndStaysAFifo)
+{
+    const std::string fifo = path("pipe.png").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    QByteArray received;
+    std::thread reader([&] {
+        std::ifstream in(fifo, std::ios::binary);
+        received = QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+    });
+    const RunResult run = render({ "-o", QString::fromStdString(fifo) });
+    reader.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    struct stat status { };
+    ASSERT_EQ(lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(QImage::fromData(received, "PNG").convertToFormat(QImage::Format_RGB32),
+        renderInProcess(DefaultChartSettings(), WindowProfile()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System), QStringList { "pipe.png" });
+}
+
+TEST_F(VelmoraRender, DeviceIsNeverReplacedAndItsWriteErrorIsReportedInFrench)
+{
+    // /dev/full takes the open and refuses every write: disk full.
+    struct stat before { };
+    ASSERT_EQ(stat("/dev/full", &before), 0);
+    ASSERT_TRUE(S_ISCHR(before.st_mode));
+    ASSERT_TRUE(QFile::link("/dev/full", path("full.png")));
+    const RunResult run = render({ "-o", path("full.png") });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("disque plein")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("libpng")) << run.err.toStdString();
+    struct stat after { };
+    ASSERT_EQ(stat("/dev/full", &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode));
+    EXPECT_EQ(after.st_rdev, before.st_rdev);
+    EXPECT_EQ(entries(), QStringList { "full.png" });
 }
 
 TEST_F(VelmoraRender, HelpIsFrench)

@@ -2,27 +2,22 @@
 // with random text, every settings command with random answers and cancels, grid toggles, menu
 // commands), checking after each step what users rely on. Fixed seed; VELMORA_SEED=N picks
 // another, VELMORA_STEPS=N another length.
-#include "core/foncbase.h"
-#include "plot/abaque.h"
-#include "plot/rastersurface.h"
-#include "scriptedprompts.h"
-#include "ui/abaqvelmora.h"
-#include "ui/aideabaq.h"
-#include "ui/apropo.h"
-#include "ui/chgvalbmp.h"
-#include "ui/imageabaq.h"
-#include "ui/startup.h"
-#include "ui/widgets.h"
-#include "ui_abaqvelmora.h"
-#include "ui_chgvalbmp.h"
+#include "core/numbertext.h"
+#include "program.h"
+#include "render/chartfile.h"
+#include "ui/valuelisteditor.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include <random>
 
 using namespace velmora;
-using velmora::test::ScriptedPrompts;
+using velmora::test::Program;
 
 namespace {
 
@@ -72,11 +67,9 @@ double captionNumber(const QString &caption, const QString &prefix, const QStrin
         caption.mid(prefix.size(), caption.size() - prefix.size() - unit.size()).toStdString());
 }
 
-QImage freshRender()
+QImage freshRender(const ChartSettings &settings)
 {
-    RasterSurface surface(300, 475);
-    RenderAbaque(Settings, WindowProfile(), surface);
-    return surface.image().convertToFormat(QImage::Format_RGB32);
+    return ChartImage(settings, WindowProfile()).convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -85,45 +78,56 @@ class RandomUseTest : public QObject {
     Q_OBJECT
 
 private:
-    Ui::TFenetvelmora &f() { return Fenetvelmora->form(); }
+    template <typename T> T *main(const char *name) { return program->main<T>(name); }
+    QLabel *label(const char *name) { return main<QLabel>(name); }
+    ValueListEditor *list(const char *name) { return main<ValueListEditor>(name); }
+    QPushButton *button(const char *name) { return main<QPushButton>(name); }
+    const ChartSettings &settings() { return program->settings(); }
 
     void checkInvariants(int step, bool chartMayBeStale)
     {
         const QString where = QStringLiteral("step %1").arg(step);
-        for (auto [list, values] : { std::pair { f().ValueListEditor1, &Settings.IsogainValues },
-                 std::pair { f().ValueListEditor2, &Settings.IsophaseValues } }) {
-            QVERIFY2(
-                static_cast<int>(values->size()) == list->rowCountWithTitle(), qPrintable(where));
-            QVERIFY2(list->dataRowCount() >= 1, qPrintable(where));
-            for (int row = 1; row <= list->dataRowCount(); ++row)
-                QVERIFY2(list->keyText(row).trimmed() == QString::number(row), qPrintable(where));
+        const ChartDocument &document = program->windows.document;
+        for (auto [rows, values] :
+            { std::pair { list("ValueListEditor1"), &settings().isogainValues },
+                std::pair { list("ValueListEditor2"), &settings().isophaseValues } }) {
+            QVERIFY2(static_cast<int>(values->size()) == rows->dataRowCount(), qPrintable(where));
+            QVERIFY2(rows->dataRowCount() >= 1, qPrintable(where));
+            for (int row = 1; row <= rows->dataRowCount(); ++row)
+                QVERIFY2(rows->keyText(row).trimmed() == QString::number(row), qPrintable(where));
         }
-        QCOMPARE(f().Label4->text(),
-            "gain maxi= " + QString::fromStdString(RealToText(Settings.GainMax)) + "dB");
-        QCOMPARE(captionNumber(f().Label5->text(), "gain mini= ", "dB"), Settings.GainMin);
-        QCOMPARE(f().Label6->text(), QString("phase maxi= 10°"));
-        QCOMPARE(captionNumber(f().Label7->text(), "phase mini= ", "°"), Settings.PhaseMin);
-        const QString gainStepPrefix = f().Label8->text().startsWith('I')
+        // The document holds the texts as the rows show them.
+        QCOMPARE(document.texts(ValueList::Isogain), list("ValueListEditor1")->valueTexts());
+        QCOMPARE(document.texts(ValueList::Isophase), list("ValueListEditor2")->valueTexts());
+        QCOMPARE(label("Label4")->text(),
+            "gain maxi= " + QString::fromStdString(RealToText(settings().gainMax)) + "dB");
+        QCOMPARE(captionNumber(label("Label5")->text(), "gain mini= ", "dB"), settings().gainMin);
+        QCOMPARE(label("Label6")->text(), QString("phase maxi= 10°"));
+        QCOMPARE(captionNumber(label("Label7")->text(), "phase mini= ", "°"), settings().phaseMin);
+        const QString gainStepPrefix = label("Label8")->text().startsWith('I')
             ? "Intervalle graduation= "
             : "intervalle graduation= ";
-        QCOMPARE(captionNumber(f().Label8->text(), gainStepPrefix, "dB"), Settings.GainStep);
-        const QString phaseStepPrefix = f().Label9->text().startsWith('I')
+        QCOMPARE(captionNumber(label("Label8")->text(), gainStepPrefix, "dB"), settings().gainStep);
+        const QString phaseStepPrefix = label("Label9")->text().startsWith('I')
             ? "Intervalle graduation= "
             : "intervalle graduation= ";
-        QCOMPARE(captionNumber(f().Label9->text(), phaseStepPrefix, "°"), Settings.PhaseStep);
-        QVERIFY(f().ValueListEditor1->rowCountWithTitle() >= 2);
-        QVERIFY2(Settings.GainMin < 0 && Settings.GainMax > 0 && Settings.PhaseMin >= -360
-                && Settings.PhaseMin <= -180 && Settings.GainStep > 0 && Settings.PhaseStep > 0,
+        QCOMPARE(
+            captionNumber(label("Label9")->text(), phaseStepPrefix, "°"), settings().phaseStep);
+        QVERIFY(list("ValueListEditor1")->dataRowCount() >= 1);
+        QVERIFY2(settings().gainMin < 0 && settings().gainMax > 0 && settings().phaseMin >= -360
+                && settings().phaseMin <= -180 && settings().gainStep > 0
+                && settings().phaseStep > 0,
             qPrintable(where));
-        const QImage chart = abaque->image().convertToFormat(QImage::Format_RGB32);
+        const QImage chart = program->chart();
         QCOMPARE(chart.size(), QSize(300, 475));
         if (!chartMayBeStale)
-            QVERIFY2(chart == freshRender(), qPrintable(where));
+            QVERIFY2(chart == freshRender(settings()), qPrintable(where));
         for (const QString &error : prompts->errors)
             QCOMPARE(error, overflowReport);
     }
 
-    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<Program> program;
+    velmora::test::ScriptedPrompts *prompts = nullptr;
 
 private slots:
     void randomSequenceKeepsEveryInvariant()
@@ -132,14 +136,13 @@ private slots:
         const int steps = static_cast<int>(environmentNumber("VELMORA_STEPS", 400));
         qInfo("seed %llu, %d steps", static_cast<unsigned long long>(seed), steps);
         Dice dice(seed);
-        prompts = std::make_unique<ScriptedPrompts>();
-        CreateWindows();
-        Fenetvelmora->init(Fenetvelmora);
+        program = std::make_unique<Program>();
+        prompts = &program->prompts;
 
         // After an error the handler stops before drawing: the chart shows the last state drawn
         // until a handler draws again.
         bool stale = false;
-        qint64 shownImage = abaque->image().cacheKey();
+        qint64 shownImage = program->windows.chartWindow.chartImage().cacheKey();
         int errorsSeen = 0;
         int cellEdits = 0;
         for (int step = 0; step < steps; ++step) {
@@ -149,29 +152,30 @@ private slots:
                 else
                     prompts->inputs.push_back(dice.answer(low, high));
             };
-            ValueListEditor *list = dice.chance(50) ? f().ValueListEditor1 : f().ValueListEditor2;
+            ValueListEditor *const gains = list("ValueListEditor1");
+            ValueListEditor *rows = dice.chance(50) ? gains : list("ValueListEditor2");
             switch (dice.roll(0, 14)) {
             case 0:
                 answerWith(-150, 150);
-                QTest::mouseClick(f().BitBtn1, Qt::LeftButton);
+                QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
                 break;
             case 1:
                 answerWith(-400, 10);
-                QTest::mouseClick(f().BitBtn3, Qt::LeftButton);
+                QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
                 break;
             case 2:
-                list->setCurrentDataRow(dice.roll(1, list->dataRowCount()));
+                rows->setCurrentDataRow(dice.roll(1, rows->dataRowCount()));
                 QTest::mouseClick(
-                    list == f().ValueListEditor1 ? f().BitBtn2 : f().BitBtn4, Qt::LeftButton);
+                    rows == gains ? button("BitBtn2") : button("BitBtn4"), Qt::LeftButton);
                 break;
             case 3:
-                QTest::keyClick(list, Qt::Key_Return);
+                QTest::keyClick(rows, Qt::Key_Return);
                 break;
             case 4: {
-                const int row = dice.roll(1, list->dataRowCount());
-                list->setCurrentCell(row - 1, 1);
-                list->editItem(list->item(row - 1, 1));
-                if (auto *editor = list->findChild<QLineEdit *>("CellEditor")) {
+                const int row = dice.roll(1, rows->dataRowCount());
+                rows->setCurrentCell(row - 1, 1);
+                rows->editItem(rows->item(row - 1, 1));
+                if (auto *editor = rows->findChild<QLineEdit *>("CellEditor")) {
                     ++cellEdits;
                     editor->selectAll();
                     QTest::keyClicks(editor, dice.answer(-400, 150));
@@ -182,26 +186,26 @@ private slots:
             }
             case 5:
                 answerWith(-10, 120);
-                QTest::mouseClick(f().Label4, Qt::LeftButton);
+                QTest::mouseClick(label("Label4"), Qt::LeftButton);
                 break;
             case 6:
                 answerWith(-120, 10);
-                QTest::mouseClick(f().Label5, Qt::LeftButton);
+                QTest::mouseClick(label("Label5"), Qt::LeftButton);
                 break;
             case 7:
                 answerWith(-400, -150);
-                QTest::mouseClick(f().Label7, Qt::LeftButton);
+                QTest::mouseClick(label("Label7"), Qt::LeftButton);
                 break;
             case 8:
-                answerWith(0, Settings.GainMax);
-                QTest::mouseClick(f().Label8, Qt::LeftButton);
+                answerWith(0, settings().gainMax);
+                QTest::mouseClick(label("Label8"), Qt::LeftButton);
                 break;
             case 9:
                 answerWith(0, 200);
-                QTest::mouseClick(f().Label9, Qt::LeftButton);
+                QTest::mouseClick(label("Label9"), Qt::LeftButton);
                 break;
             case 10: {
-                QLabel *labels[] = { f().Label1, f().Label2, f().Label12 };
+                QLabel *labels[] = { label("Label1"), label("Label2"), label("Label12") };
                 if (dice.chance(30))
                     prompts->colours.push_back(std::nullopt);
                 else
@@ -215,18 +219,20 @@ private slots:
                 else
                     prompts->fonts.push_back(FontChoice {
                         dice.chance(50) ? "DejaVu Serif" : "MS Sans Serif", dice.roll(1, 40) });
-                QTest::mouseClick(f().Label10, Qt::LeftButton);
+                QTest::mouseClick(label("Label10"), Qt::LeftButton);
                 break;
             case 12:
-                (dice.chance(50) ? f().CheckBox3 : f().CheckBox4)->click();
+                (dice.chance(50) ? main<QCheckBox>("CheckBox3") : main<QCheckBox>("CheckBox4"))
+                    ->click();
                 break;
             case 13:
-                f().Copierdanspressepapiers1->trigger();
+                main<QAction>("Copierdanspressepapiers1")->trigger();
                 break;
             default:
                 answerWith(300, 1000);
-                f().aille1->trigger();
-                QTest::mouseClick(dice.chance(50) ? valbmp->form().label1 : valbmp->form().Label2,
+                main<QAction>("aille1")->trigger();
+                QTest::mouseClick(Program::in<QLabel>(program->windows.bitmapSizeDialog,
+                                      dice.chance(50) ? "label1" : "Label2"),
                     Qt::LeftButton);
                 break;
             }
@@ -234,10 +240,10 @@ private slots:
             if (prompts->errors.size() > errorsSeen) {
                 errorsSeen = static_cast<int>(prompts->errors.size());
                 stale = true;
-            } else if (abaque->image().cacheKey() != shownImage) {
+            } else if (program->windows.chartWindow.chartImage().cacheKey() != shownImage) {
                 stale = false;
             }
-            shownImage = abaque->image().cacheKey();
+            shownImage = program->windows.chartWindow.chartImage().cacheKey();
             checkInvariants(step, stale);
         }
         qInfo("%d cell edits typed, %d overflow reports", cellEdits, errorsSeen);
@@ -246,8 +252,8 @@ private slots:
             QVERIFY(cellEdits > 0);
             QVERIFY(errorsSeen > 0);
         }
-        DestroyWindows();
-        prompts.reset();
+        program.reset();
+        prompts = nullptr;
     }
 };
 

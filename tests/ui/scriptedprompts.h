@@ -18,9 +18,6 @@ public:
         QString defaultText;
     };
 
-    ScriptedPrompts() { m_previous = SetPrompts(this); }
-    ~ScriptedPrompts() override { SetPrompts(m_previous); }
-
     // Answers, used in order; nullopt is a cancel. A question with no answer left is cancelled
     // and counted as unexpected.
     std::deque<std::optional<QString>> inputs;
@@ -66,8 +63,6 @@ private:
         answers.pop_front();
         return confirmed ? std::optional<T>(value) : std::nullopt;
     }
-
-    Prompts *m_previous = nullptr;
 };
 
 } // namespace velmora::test

@@ -9,6 +9,6 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    velmora::TApplication application(argc, argv);
+    velmora::Application application(argc, argv);
     return RunMainWindowTests(argc, argv);
 }

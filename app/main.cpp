@@ -1,0 +1,17 @@
+// app/main.cpp — program entry: the application, the document and its windows, the event loop
+#include "ui/application.h"
+#include "ui/programwindows.h"
+#include "ui/prompts.h"
+
+int main(int argc, char **argv)
+{
+    velmora::Application application(argc, argv);
+    velmora::DialogPrompts prompts;
+    application.setPrompts(&prompts);
+    velmora::ProgramWindows windows(prompts);
+    windows.mainWindow.show();
+    // Without a window manager nothing else would give it the focus, and its activation is what
+    // draws the first chart.
+    windows.mainWindow.activateWindow();
+    return application.exec();
+}

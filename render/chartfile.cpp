@@ -1,0 +1,144 @@
+// render/chartfile.cpp — the chart as the bytes of an image or document file (render layer)
+#include "render/chartfile.h"
+
+#include "render/fontpolicy.h"
+#include "render/paintersurface.h"
+#include "render/rastersurface.h"
+
+#include <QBuffer>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+
+#include <cctype>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace velmora {
+
+namespace {
+
+const char *const DocumentTitle = "Abaque";
+
+QByteArray encodedImage(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        throw std::runtime_error(std::string("échec du codage de l'image ") + format);
+    return bytes;
+}
+
+// Draws the chart on a painter that is closed even when drawing throws.
+template <typename Device>
+void paintChart(Device &device, const ChartSettings &settings, const RenderProfile &profile,
+    std::span<const ChartLayer *const> overlays)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw std::runtime_error("échec de l'ouverture du document");
+    try {
+        PainterSurface surface(painter, profile.width, profile.height);
+        RenderChart(settings, profile, surface, overlays);
+        surface.flush();
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    painter.end();
+}
+
+QByteArray svgBytes(const ChartSettings &settings, const RenderProfile &profile,
+    std::span<const ChartLayer *const> overlays)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(profile.width, profile.height));
+    generator.setViewBox(QRect(0, 0, profile.width, profile.height));
+    generator.setResolution(ChartDotsPerInch);
+    generator.setTitle(QString::fromLatin1(DocumentTitle));
+    generator.setDescription(QString::fromUtf8(ChartTitle));
+    paintChart(generator, settings, profile, overlays);
+    // The generator gives the size in millimetres; the root element says it in pixels, the
+    // units of the view box, so that the drawing is the image's size wherever it is shown.
+    static const QRegularExpression rootSize(
+        QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\""));
+    QString text = QString::fromUtf8(bytes);
+    text.replace(rootSize,
+        QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(profile.width).arg(profile.height));
+    return text.toUtf8();
+}
+
+QByteArray pdfBytes(const ChartSettings &settings, const RenderProfile &profile,
+    std::span<const ChartLayer *const> overlays)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(ChartDotsPerInch);
+    // Qt keeps page sizes in whole points: the page is the image at 96 dpi, rounded up to the
+    // next point, so that nothing of the image is cut off.
+    const auto points
+        = [](int pixels) { return static_cast<int>(std::ceil(pixels * 72.0 / ChartDotsPerInch)); };
+    writer.setPageSize(QPageSize(
+        QSize(points(profile.width), points(profile.height)), QString(), QPageSize::ExactMatch));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(QString::fromLatin1(DocumentTitle));
+    writer.setCreator(QStringLiteral("Velmora"));
+    paintChart(writer, settings, profile, overlays);
+    return bytes;
+}
+
+} // namespace
+
+std::optional<ChartFormat> FormatOfFileName(std::string_view name)
+{
+    const std::size_t dot = name.find_last_of('.');
+    const std::size_t slash = name.find_last_of('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return std::nullopt;
+    std::string extension(name.substr(dot + 1));
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "png")
+        return ChartFormat::Png;
+    if (extension == "bmp")
+        return ChartFormat::Bmp;
+    if (extension == "svg")
+        return ChartFormat::Svg;
+    if (extension == "pdf")
+        return ChartFormat::Pdf;
+    return std::nullopt;
+}
+
+QImage ChartImage(const ChartSettings &settings, const RenderProfile &profile,
+    std::span<const ChartLayer *const> overlays)
+{
+    RasterSurface surface(profile.width, profile.height);
+    RenderChart(settings, profile, surface, overlays);
+    return surface.image();
+}
+
+QByteArray ChartFileBytes(ChartFormat format, const ChartSettings &settings,
+    const RenderProfile &profile, std::span<const ChartLayer *const> overlays)
+{
+    switch (format) {
+    case ChartFormat::Png:
+        return encodedImage(ChartImage(settings, profile, overlays), "PNG");
+    case ChartFormat::Bmp:
+        return encodedImage(ChartImage(settings, profile, overlays), "BMP");
+    case ChartFormat::Svg:
+        return svgBytes(settings, profile, overlays);
+    case ChartFormat::Pdf:
+        break;
+    }
+    return pdfBytes(settings, profile, overlays);
+}
+
+} // namespace velmora

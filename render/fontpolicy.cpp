@@ -1,0 +1,54 @@
+// render/fontpolicy.cpp — which installed face draws a chart font (render layer)
+#include "render/fontpolicy.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+const char *const DefaultFontFace = "MS Sans Serif";
+const char *const SubstituteFontFace = "DejaVu Sans";
+
+namespace {
+
+constexpr int MaxFontPixels = 2000;
+
+} // namespace
+
+int PointsToPixels(int points)
+{
+    const double pixels = std::nearbyint(static_cast<double>(points) * ChartDotsPerInch / 72);
+    return static_cast<int>(std::clamp(pixels, 1.0, static_cast<double>(MaxFontPixels)));
+}
+
+QString DrawnFamily(const std::string &face)
+{
+    if (face == DefaultFontFace)
+        return QString::fromLatin1(SubstituteFontFace);
+    return QString::fromStdString(face);
+}
+
+std::string SettingsFace(const QString &family, const std::string &current)
+{
+    if (family == DrawnFamily(current))
+        return current;
+    return family.toStdString();
+}
+
+QFont ChartFont(const QString &family, int pixelSize)
+{
+    QFont font;
+    font.setFamily(family);
+    font.setStretch(QFont::Unstretched);
+    font.setWeight(QFont::Normal);
+    font.setStyle(QFont::StyleNormal);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    font.setKerning(true);
+    font.setPixelSize(pixelSize);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
+} // namespace velmora

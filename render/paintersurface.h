@@ -1,0 +1,62 @@
+// render/paintersurface.h — the drawing surface as vector paths and real text on any QPainter
+// (render layer)
+#pragma once
+
+#include "plot/drawingsurface.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <optional>
+
+namespace velmora {
+
+// Draws the operations of the raster surface on an open QPainter whose coordinates are the
+// image's pixels (an SVG generator, a PDF writer, a printer with its scale set): lines become
+// paths 1 pixel wide through the pixel centres, texts stay texts. Label cells, the dotted
+// pattern's gaps and the page itself are white, as on the raster image, so a rasterised page
+// lies on the raster image within one pixel. Text is measured as on the raster image, so labels
+// stand at the same places.
+class PainterSurface final : public DrawingSurface {
+public:
+    // Paints the width x height page white first.
+    PainterSurface(QPainter &painter, int width, int height);
+    ~PainterSurface() override;
+
+    PainterSurface(const PainterSurface &) = delete;
+    PainterSurface &operator=(const PainterSurface &) = delete;
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+
+    void setPenColor(Color color) override;
+    void setPenStyle(PenStyle style) override;
+    void setFontName(const std::string &face) override;
+    void setFontSize(int points) override;
+    void setFontColor(Color color) override { m_fontColor = color; }
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void drawText(int x, int y, const std::string &text) override;
+    int textWidth(const std::string &text) override;
+    int textHeight(const std::string &text) override;
+
+    // Draws what is pending; the destructor does it too.
+    void flush();
+
+private:
+    const QFontMetrics &metrics();
+
+    QPainter &m_painter;
+    int m_width;
+    int m_height;
+    QFont m_font;
+    std::optional<QFontMetrics> m_metrics;
+    Color m_penColor = Black;
+    PenStyle m_penStyle = PenStyle::Solid;
+    Color m_fontColor = Black;
+    QPointF m_position;
+    QPolygonF m_polyline; // lines drawn since the last move or change of pen, not yet painted
+};
+
+} // namespace velmora

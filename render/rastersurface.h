@@ -1,0 +1,67 @@
+// render/rastersurface.h — the drawing surface over a QImage (render layer)
+#pragma once
+
+#include "plot/drawingsurface.h"
+#include "render/qtcolor.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace velmora {
+
+// A white RGB32 image with a pen and a font. Lines are rasterised here pixel by pixel; QPainter
+// draws the glyphs of text only. Needs a QGuiApplication for text.
+class RasterSurface final : public DrawingSurface {
+public:
+    // Throws std::runtime_error (French message) when the image cannot be allocated.
+    RasterSurface(int width, int height);
+    ~RasterSurface() override;
+
+    RasterSurface(const RasterSurface &) = delete;
+    RasterSurface &operator=(const RasterSurface &) = delete;
+
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+
+    void setPenColor(Color color) override;
+    void setPenStyle(PenStyle style) override { m_penStyle = style; }
+    void setFontName(const std::string &face) override;
+    void setFontSize(int points) override;
+    void setFontColor(Color color) override { m_fontColor = color; }
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void drawText(int x, int y, const std::string &text) override;
+    int textWidth(const std::string &text) override;
+    int textHeight(const std::string &text) override;
+
+    // The finished image; text drawing is flushed first.
+    const QImage &image();
+
+private:
+    void ensureOwned();
+    void plot(std::int64_t x, std::int64_t y, QRgb rgb);
+    const QFontMetrics &metrics();
+    void fontChanged();
+
+    QImage m_image;
+    QRgb *m_bits = nullptr;
+    std::int64_t m_stride = 0; // pixels per scan line
+    std::unique_ptr<QPainter> m_painter; // begun at the first text
+    QFont m_font;
+    std::optional<QFontMetrics> m_metrics;
+    bool m_painterFontStale = true;
+    QRgb m_penRgb = 0;
+    PenStyle m_penStyle = PenStyle::Solid;
+    Color m_fontColor = Black;
+    int m_x = 0;
+    int m_y = 0;
+    std::int64_t m_dotPhase = 0; // pixels of dotted pattern already laid since the last moveTo
+};
+
+} // namespace velmora

@@ -1,0 +1,35 @@
+// ui/bitmapsizedialog.h — the bitmap-size dialog: the size of the clipboard image (ui layer)
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+
+namespace Ui {
+class BitmapSizeDialog;
+}
+
+namespace velmora {
+
+class ChartDocument;
+class Prompts;
+
+// Sets the width and height of the next clipboard image; draws nothing.
+class BitmapSizeDialog : public QDialog {
+    Q_OBJECT
+public:
+    BitmapSizeDialog(ChartDocument &document, Prompts &prompts, QWidget *parent = nullptr);
+    ~BitmapSizeDialog() override;
+
+private:
+    void editWidth();
+    void editHeight();
+
+    ChartDocument &m_document;
+    Prompts &m_prompts;
+    std::unique_ptr<Ui::BitmapSizeDialog> m_form;
+};
+
+} // namespace velmora

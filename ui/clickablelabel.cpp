@@ -1,0 +1,29 @@
+// ui/clickablelabel.cpp — a label that reports clicks (ui layer)
+#include "ui/clickablelabel.h"
+
+#include <QMouseEvent>
+
+namespace velmora {
+
+ClickableLabel::ClickableLabel(QWidget *parent)
+    : QLabel(parent)
+{
+}
+
+void ClickableLabel::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        emit clicked();
+}
+
+} // namespace velmora

@@ -1,0 +1,13 @@
+// ui/programwindows.cpp — the document and the five windows of the program (ui layer)
+#include "ui/programwindows.h"
+
+namespace velmora {
+
+ProgramWindows::ProgramWindows(Prompts &prompts)
+    : chartWindow(document)
+    , bitmapSizeDialog(document, prompts)
+    , mainWindow(document, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog, prompts)
+{
+}
+
+} // namespace velmora
