@@ -72,6 +72,17 @@ double ChartMapping::columnOf(double phase) const
     return static_cast<double>(columnPosition(frame.left, frame.right, phase, phaseMin, phaseMax));
 }
 
+QuickPixels::QuickPixels(const ChartMapping &mapping)
+    : m_rowScale((mapping.frame.bottom - mapping.frame.top) / (mapping.gainMax - mapping.gainMin))
+    , m_columnScale(
+          (mapping.frame.right - mapping.frame.left) / (mapping.phaseMax - mapping.phaseMin))
+    , m_top(mapping.frame.top)
+    , m_left(mapping.frame.left)
+    , m_gainMax(mapping.gainMax)
+    , m_phaseMin(mapping.phaseMin)
+{
+}
+
 double ChartMapping::gainAt(double row) const
 {
     const long double span = static_cast<long double>(gainMax) - gainMin;

@@ -11,13 +11,16 @@
 
 namespace velmora {
 
-RasterSurface::RasterSurface(int width, int height)
+RasterSurface::RasterSurface(int width, int height, LabelShapes *shapes)
+    : m_shapes(shapes ? shapes : &m_ownShapes)
 {
     if (width > 0 && height > 0)
         m_image = QImage(width, height, QImage::Format_RGB32);
     if (m_image.isNull())
         throw std::runtime_error("Impossible de créer une image de " + std::to_string(width) + " x "
             + std::to_string(height) + " pixels");
+    m_width = width;
+    m_height = height;
     m_image.fill(Qt::white);
     // Taken once, before any painter exists: every later write goes through this pointer.
     m_bits = reinterpret_cast<QRgb *>(m_image.bits());
@@ -35,7 +38,6 @@ void RasterSurface::setPenColor(Color color)
 void RasterSurface::fontChanged()
 {
     m_metrics.reset();
-    m_painterFontStale = true;
 }
 
 void RasterSurface::setFontName(const std::string &face)
@@ -68,16 +70,11 @@ void RasterSurface::moveTo(int x, int y)
 void RasterSurface::ensureOwned()
 {
     // A copy of image() shares the pixels; drawing on must not reach into that copy.
-    if (!m_image.isDetached()) {
+    if (m_handedOut && !m_image.isDetached()) {
         m_painter.reset();
-        m_painterFontStale = true;
         m_bits = reinterpret_cast<QRgb *>(m_image.bits());
+        m_handedOut = false;
     }
-}
-
-void RasterSurface::plot(std::int64_t x, std::int64_t y, QRgb rgb)
-{
-    m_bits[y * m_stride + x] = rgb;
 }
 
 // Steps along the major axis from the current position; at step i the minor coordinate is the
@@ -91,7 +88,31 @@ void RasterSurface::lineTo(int x, int y)
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
     const std::int64_t length = xMajor ? std::llabs(dx) : std::llabs(dy);
     ensureOwned();
-    if (length > 0) {
+    const auto inside = [this](std::int64_t px, std::int64_t py) {
+        return px >= 0 && py >= 0 && px < m_width && py < m_height;
+    };
+    if (length > 0 && inside(m_x, m_y) && inside(x, y)) {
+        // Wholly inside the image, as contour steps mostly are: no clipping, no test per pixel.
+        const std::int64_t majorDelta = (xMajor ? dx : dy) > 0 ? 1 : -1;
+        const std::int64_t minorDelta = (xMajor ? dy : dx) >= 0 ? 1 : -1;
+        const std::int64_t majorStride = xMajor ? majorDelta : majorDelta * m_stride;
+        const std::int64_t minorStride = xMajor ? minorDelta * m_stride : minorDelta;
+        const std::int64_t denominator = 2 * length;
+        const std::int64_t increment = 2 * (xMajor ? std::llabs(dy) : std::llabs(dx));
+        std::int64_t remainder = length;
+        QRgb *pixel = m_bits + static_cast<std::int64_t>(m_y) * m_stride + m_x;
+        const bool dotted = m_penStyle == PenStyle::Dotted;
+        const QRgb white = qRgb(255, 255, 255);
+        for (std::int64_t i = 0; i < length; ++i) {
+            *pixel = dotted && (m_dotPhase + i) % 2 == 1 ? white : m_penRgb;
+            pixel += majorStride;
+            remainder += increment;
+            if (remainder >= denominator) {
+                remainder -= denominator;
+                pixel += minorStride;
+            }
+        }
+    } else if (length > 0) {
         const std::int64_t major0 = xMajor ? m_x : m_y;
         const std::int64_t minor0 = xMajor ? m_y : m_x;
         const std::int64_t majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
@@ -109,9 +130,13 @@ void RasterSurface::lineTo(int x, int y)
         // the first step painted.
         const std::int64_t denominator = 2 * length;
         const std::int64_t increment = 2 * std::llabs(dMinor);
-        const __int128 start = static_cast<__int128>(increment) * first + length;
-        std::int64_t offset = static_cast<std::int64_t>(start / denominator);
-        std::int64_t remainder = static_cast<std::int64_t>(start % denominator);
+        std::int64_t offset = 0;
+        std::int64_t remainder = length;
+        if (first > 0) { // a line clipped at its start; exact in 128 bits for any coordinates
+            const __int128 start = static_cast<__int128>(increment) * first + length;
+            offset = static_cast<std::int64_t>(start / denominator);
+            remainder = static_cast<std::int64_t>(start % denominator);
+        }
         const std::int64_t minorSign = dMinor >= 0 ? 1 : -1;
         for (std::int64_t i = first; i <= last; ++i) {
             const std::int64_t minor = minor0 + minorSign * offset;
@@ -145,7 +170,7 @@ const QFontMetrics &RasterSurface::metrics()
 
 int RasterSurface::textWidth(const std::string &text)
 {
-    return metrics().horizontalAdvance(QString::fromStdString(text));
+    return m_shapes->shape(m_font, QString::fromStdString(text)).width;
 }
 
 int RasterSurface::textHeight(const std::string &)
@@ -155,9 +180,9 @@ int RasterSurface::textHeight(const std::string &)
 
 void RasterSurface::drawText(int x, int y, const std::string &text)
 {
-    const QString label = QString::fromStdString(text);
+    const LabelShapes::Shape &shape = m_shapes->shape(m_font, QString::fromStdString(text));
     const QFontMetrics &fm = metrics();
-    const std::int64_t cellWidth = fm.horizontalAdvance(label);
+    const std::int64_t cellWidth = shape.width;
     const std::int64_t cellHeight = fm.height();
     const QRgb white = qRgb(255, 255, 255);
     const std::int64_t x0 = std::max<std::int64_t>(x, 0);
@@ -176,20 +201,19 @@ void RasterSurface::drawText(int x, int y, const std::string &text)
         m_painter = std::make_unique<QPainter>(&m_image);
         m_painter->setRenderHint(QPainter::TextAntialiasing, true);
     }
-    if (m_painterFontStale) {
-        m_painter->setFont(m_font);
-        m_painterFontStale = false;
-    }
     m_painter->setPen(QColor(ToRgb(m_fontColor)));
-    m_painter->drawText(x, y + fm.ascent(), label);
+    // The baseline where drawText(x, y + ascent) puts it.
+    const QPointF origin(x, y + fm.ascent() - shape.ascent);
+    for (const QGlyphRun &run : shape.runs)
+        m_painter->drawGlyphRun(origin, run);
 }
 
 const QImage &RasterSurface::image()
 {
+    m_handedOut = true;
     if (m_painter) {
         m_painter->end();
         m_painter.reset();
-        m_painterFontStale = true;
     }
     return m_image;
 }

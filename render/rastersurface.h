@@ -2,6 +2,7 @@
 #pragma once
 
 #include "plot/drawingsurface.h"
+#include "render/labelshapes.h"
 #include "render/qtcolor.h"
 
 #include <QFont>
@@ -19,15 +20,17 @@ namespace velmora {
 // draws the glyphs of text only. Needs a QGuiApplication for text.
 class RasterSurface final : public DrawingSurface {
 public:
-    // Throws std::runtime_error (French message) when the image cannot be allocated.
-    RasterSurface(int width, int height);
+    // Throws std::runtime_error (French message) when the image cannot be allocated. Labels
+    // are shaped in `shapes` when given, kept from one image to the next by its owner, and in a
+    // set of the surface's own otherwise.
+    RasterSurface(int width, int height, LabelShapes *shapes = nullptr);
     ~RasterSurface() override;
 
     RasterSurface(const RasterSurface &) = delete;
     RasterSurface &operator=(const RasterSurface &) = delete;
 
-    int width() const override { return m_image.width(); }
-    int height() const override { return m_image.height(); }
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override { m_penStyle = style; }
@@ -45,17 +48,21 @@ public:
 
 private:
     void ensureOwned();
-    void plot(std::int64_t x, std::int64_t y, QRgb rgb);
+    void plot(std::int64_t x, std::int64_t y, QRgb rgb) { m_bits[y * m_stride + x] = rgb; }
     const QFontMetrics &metrics();
     void fontChanged();
 
     QImage m_image;
+    int m_width;
+    int m_height;
+    bool m_handedOut = false; // image() has been called: a copy may share the pixels
     QRgb *m_bits = nullptr;
     std::int64_t m_stride = 0; // pixels per scan line
     std::unique_ptr<QPainter> m_painter; // begun at the first text
     QFont m_font;
     std::optional<QFontMetrics> m_metrics;
-    bool m_painterFontStale = true;
+    LabelShapes m_ownShapes;
+    LabelShapes *m_shapes;
     QRgb m_penRgb = 0;
     PenStyle m_penStyle = PenStyle::Solid;
     Color m_fontColor = Black;
