@@ -51,4 +51,36 @@ QFont ChartFont(const QString &family, int pixelSize)
     return font;
 }
 
+SurfaceFont::SurfaceFont()
+    : m_font(ChartFont(DrawnFamily(DefaultFontFace), PointsToPixels(8)))
+{
+}
+
+void SurfaceFont::setFace(const std::string &face)
+{
+    if (face.empty())
+        return;
+    const QString family = DrawnFamily(face);
+    if (family != m_font.family()) {
+        m_font.setFamily(family);
+        m_metrics.reset();
+    }
+}
+
+void SurfaceFont::setPoints(int points)
+{
+    const int pixels = PointsToPixels(points);
+    if (pixels != m_font.pixelSize()) {
+        m_font.setPixelSize(pixels);
+        m_metrics.reset();
+    }
+}
+
+const QFontMetrics &SurfaceFont::metrics()
+{
+    if (!m_metrics)
+        m_metrics.emplace(m_font);
+    return *m_metrics;
+}
+
 } // namespace velmora

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -29,5 +31,24 @@ std::string SettingsFace(const QString &family, const std::string &current);
 // A chart font: regular, unstretched, hinted, antialiased, at a size in pixels. Every attribute
 // is set, so that no application default (the windows' own font) leaks into the chart.
 QFont ChartFont(const QString &family, int pixelSize);
+
+// The font of a drawing surface: the face and size the chart asks for, the installed family and
+// pixel size that draw them, and the metrics, measured once per change. It starts as a new image
+// does: the default face at 8 points.
+class SurfaceFont {
+public:
+    SurfaceFont();
+
+    // An empty face leaves the face as it is.
+    void setFace(const std::string &face);
+    void setPoints(int points);
+
+    const QFont &font() const { return m_font; }
+    const QFontMetrics &metrics();
+
+private:
+    QFont m_font;
+    std::optional<QFontMetrics> m_metrics;
+};
 
 } // namespace velmora

@@ -28,7 +28,6 @@ PainterSurface::PainterSurface(QPainter &painter, int width, int height)
     : m_painter(painter)
     , m_width(width)
     , m_height(height)
-    , m_font(ChartFont(DrawnFamily(DefaultFontFace), PointsToPixels(8)))
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -75,26 +74,6 @@ void PainterSurface::setPenStyle(PenStyle style)
     }
 }
 
-void PainterSurface::setFontName(const std::string &face)
-{
-    if (face.empty())
-        return;
-    const QString family = DrawnFamily(face);
-    if (family != m_font.family()) {
-        m_font.setFamily(family);
-        m_metrics.reset();
-    }
-}
-
-void PainterSurface::setFontSize(int points)
-{
-    const int pixels = PointsToPixels(points);
-    if (pixels != m_font.pixelSize()) {
-        m_font.setPixelSize(pixels);
-        m_metrics.reset();
-    }
-}
-
 void PainterSurface::moveTo(int x, int y)
 {
     flush();
@@ -109,30 +88,23 @@ void PainterSurface::lineTo(int x, int y)
     m_polyline << m_position;
 }
 
-const QFontMetrics &PainterSurface::metrics()
-{
-    if (!m_metrics)
-        m_metrics.emplace(m_font);
-    return *m_metrics;
-}
-
 int PainterSurface::textWidth(const std::string &text)
 {
-    return metrics().horizontalAdvance(QString::fromStdString(text));
+    return m_font.metrics().horizontalAdvance(QString::fromStdString(text));
 }
 
 int PainterSurface::textHeight(const std::string &)
 {
-    return metrics().height();
+    return m_font.metrics().height();
 }
 
 void PainterSurface::drawText(int x, int y, const std::string &text)
 {
     flush();
     const QString label = QString::fromStdString(text);
-    const QFontMetrics &fm = metrics();
+    const QFontMetrics &fm = m_font.metrics();
     m_painter.fillRect(QRectF(x, y, fm.horizontalAdvance(label), fm.height()), Qt::white);
-    m_painter.setFont(m_font);
+    m_painter.setFont(m_font.font());
     m_painter.setPen(QColor(ToRgb(m_fontColor)));
     m_painter.drawText(QPointF(x, y + fm.ascent()), label);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plot/drawingsurface.h"
+#include "render/fontpolicy.h"
 
 #include <QFont>
 #include <QPainter>
@@ -32,8 +33,8 @@ public:
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override;
-    void setFontName(const std::string &face) override;
-    void setFontSize(int points) override;
+    void setFontName(const std::string &face) override { m_font.setFace(face); }
+    void setFontSize(int points) override { m_font.setPoints(points); }
     void setFontColor(Color color) override { m_fontColor = color; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
@@ -45,13 +46,10 @@ public:
     void flush();
 
 private:
-    const QFontMetrics &metrics();
-
     QPainter &m_painter;
     int m_width;
     int m_height;
-    QFont m_font;
-    std::optional<QFontMetrics> m_metrics;
+    SurfaceFont m_font;
     Color m_penColor = Black;
     PenStyle m_penStyle = PenStyle::Solid;
     Color m_fontColor = Black;

@@ -25,7 +25,6 @@ RasterSurface::RasterSurface(int width, int height, LabelShapes *shapes)
     // Taken once, before any painter exists: every later write goes through this pointer.
     m_bits = reinterpret_cast<QRgb *>(m_image.bits());
     m_stride = m_image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
-    m_font = ChartFont(DrawnFamily(DefaultFontFace), PointsToPixels(8));
 }
 
 RasterSurface::~RasterSurface() = default;
@@ -33,31 +32,6 @@ RasterSurface::~RasterSurface() = default;
 void RasterSurface::setPenColor(Color color)
 {
     m_penRgb = ToRgb(color);
-}
-
-void RasterSurface::fontChanged()
-{
-    m_metrics.reset();
-}
-
-void RasterSurface::setFontName(const std::string &face)
-{
-    if (face.empty())
-        return;
-    const QString family = DrawnFamily(face);
-    if (family != m_font.family()) {
-        m_font.setFamily(family);
-        fontChanged();
-    }
-}
-
-void RasterSurface::setFontSize(int points)
-{
-    const int pixels = PointsToPixels(points);
-    if (pixels != m_font.pixelSize()) {
-        m_font.setPixelSize(pixels);
-        fontChanged();
-    }
 }
 
 void RasterSurface::moveTo(int x, int y)
@@ -161,27 +135,20 @@ void RasterSurface::lineTo(int x, int y)
     m_y = y;
 }
 
-const QFontMetrics &RasterSurface::metrics()
-{
-    if (!m_metrics)
-        m_metrics.emplace(m_font);
-    return *m_metrics;
-}
-
 int RasterSurface::textWidth(const std::string &text)
 {
-    return m_shapes->shape(m_font, QString::fromStdString(text)).width;
+    return m_shapes->shape(m_font.font(), QString::fromStdString(text)).width;
 }
 
 int RasterSurface::textHeight(const std::string &)
 {
-    return metrics().height();
+    return m_font.metrics().height();
 }
 
 void RasterSurface::drawText(int x, int y, const std::string &text)
 {
-    const LabelShapes::Shape &shape = m_shapes->shape(m_font, QString::fromStdString(text));
-    const QFontMetrics &fm = metrics();
+    const LabelShapes::Shape &shape = m_shapes->shape(m_font.font(), QString::fromStdString(text));
+    const QFontMetrics &fm = m_font.metrics();
     const std::int64_t cellWidth = shape.width;
     const std::int64_t cellHeight = fm.height();
     const QRgb white = qRgb(255, 255, 255);

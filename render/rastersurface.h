@@ -2,6 +2,7 @@
 #pragma once
 
 #include "plot/drawingsurface.h"
+#include "render/fontpolicy.h"
 #include "render/labelshapes.h"
 #include "render/qtcolor.h"
 
@@ -34,8 +35,8 @@ public:
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override { m_penStyle = style; }
-    void setFontName(const std::string &face) override;
-    void setFontSize(int points) override;
+    void setFontName(const std::string &face) override { m_font.setFace(face); }
+    void setFontSize(int points) override { m_font.setPoints(points); }
     void setFontColor(Color color) override { m_fontColor = color; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
@@ -49,8 +50,6 @@ public:
 private:
     void ensureOwned();
     void plot(std::int64_t x, std::int64_t y, QRgb rgb) { m_bits[y * m_stride + x] = rgb; }
-    const QFontMetrics &metrics();
-    void fontChanged();
 
     QImage m_image;
     int m_width;
@@ -59,8 +58,7 @@ private:
     QRgb *m_bits = nullptr;
     std::int64_t m_stride = 0; // pixels per scan line
     std::unique_ptr<QPainter> m_painter; // begun at the first text
-    QFont m_font;
-    std::optional<QFontMetrics> m_metrics;
+    SurfaceFont m_font;
     LabelShapes m_ownShapes;
     LabelShapes *m_shapes;
     QRgb m_penRgb = 0;

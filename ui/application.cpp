@@ -56,7 +56,7 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("AbaqueVelmora"));
-    setDesktopFileName(QStringLiteral("velmora"));
+    setDesktopFileName(QStringLiteral("org.velmora.Velmora"));
     // The windows are designed in "MS Sans Serif", 11 pixels high at 96 dpi; its substitute is
     // wider, so the window text is narrowed to keep captions within the designed places.
     QFont::insertSubstitution(

@@ -32,7 +32,7 @@ QImage ChartView::image()
     if (!m_stale)
         return m_image;
     m_stale = false;
-    RasterSurface surface(m_profile.width, m_profile.height);
+    RasterSurface surface(m_profile.width, m_profile.height, &m_shapes);
     try {
         RenderChart(m_settings, m_profile, surface);
     } catch (const std::exception &error) {

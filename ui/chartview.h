@@ -3,6 +3,7 @@
 
 #include "core/chartsettings.h"
 #include "plot/renderprofile.h"
+#include "render/labelshapes.h"
 
 #include <QImage>
 #include <QWidget>
@@ -10,7 +11,8 @@
 namespace velmora {
 
 // Holds what it draws (settings and profile) and paints the chart from it, rendering again only
-// after a change. It is as large as the chart image and shows it at its natural size.
+// after a change, with the labels shaped for the drawings before. It is as large as the chart image
+// and shows it at its natural size.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +33,7 @@ private:
     RenderProfile m_profile;
     QImage m_image;
     bool m_stale = false;
+    LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
 };
 
 } // namespace velmora
