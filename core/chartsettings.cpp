@@ -76,6 +76,8 @@ EntryRange RangeOf(Entry entry, const ChartSettings &current)
         return { 400, true, 10001, false };
     case Entry::ImageHeight:
         return { 600, true, 10001, false };
+    case Entry::LoopGainDb:
+        return { -100, false, 100, false };
     case Entry::FontSize:
         break;
     }

@@ -84,6 +84,7 @@ enum class Entry {
     ImageWidth, // pixels, images written by the command line; fraction dropped
     ImageHeight,
     FontSize, // points, whole numbers
+    LoopGainDb, // dB, the gain added to a loop
 };
 
 // An interval with each end open or closed; wholeNumbers also asks for an integer.

@@ -3,6 +3,7 @@
 
 #include "core/floatingpointerror.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -307,6 +308,67 @@ std::string PlainDecimal(double x)
     const auto result
         = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed);
     return std::string(buffer.data(), result.ptr);
+}
+
+std::string SignificantText(double x, int digits, char separator)
+{
+    if (std::isnan(x))
+        return "?";
+    if (std::isinf(x))
+        return x > 0 ? "inf" : "-inf";
+    digits = std::clamp(digits, 1, 17);
+    const double magnitude = std::fabs(x);
+    std::array<char, 400> buffer {};
+    std::to_chars_result result {};
+    if (magnitude != 0 && (magnitude >= 1e4 || magnitude < 1e-3)) {
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x,
+            std::chars_format::scientific, digits - 1);
+    } else {
+        const int leading
+            = magnitude == 0 ? 0 : static_cast<int>(std::floor(std::log10(magnitude)));
+        const int decimals = std::max(0, digits - 1 - leading);
+        result = std::to_chars(
+            buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed, decimals);
+    }
+    const std::string text(buffer.data(), result.ptr);
+    const std::size_t e = text.find('e');
+    std::string mantissa = text.substr(0, e);
+    if (mantissa.find('.') != std::string::npos) {
+        while (mantissa.back() == '0')
+            mantissa.pop_back();
+        if (mantissa.back() == '.')
+            mantissa.pop_back();
+    }
+    if (mantissa == "-0")
+        mantissa = "0";
+    if (const std::size_t point = mantissa.find('.'); point != std::string::npos)
+        mantissa[point] = separator;
+    if (e == std::string::npos)
+        return mantissa;
+    int exponent = 0;
+    std::from_chars(
+        text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    return mantissa + "E" + std::to_string(exponent);
+}
+
+std::string FrenchNumber(double x)
+{
+    return SignificantText(x, 4, ',');
+}
+
+std::string FrenchDecimal(double x, int decimals)
+{
+    if (!std::isfinite(x))
+        return SignificantText(x, 1, ',');
+    std::array<char, 400> buffer {};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x,
+        std::chars_format::fixed, std::clamp(decimals, 0, 17));
+    std::string text(buffer.data(), result.ptr);
+    if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-')
+        text.erase(0, 1); // no "-0,0"
+    if (const std::size_t point = text.find('.'); point != std::string::npos)
+        text[point] = ',';
+    return text;
 }
 
 } // namespace velmora

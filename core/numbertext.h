@@ -35,4 +35,17 @@ std::string CompactExponent(std::string_view e);
 // "-0.001"): for limits in messages, where the label form " 5.99E2" would puzzle. Finite x only.
 std::string PlainDecimal(double x);
 
+// x with `digits` significant digits at most (trailing zeros dropped) and `separator` as the
+// decimal separator: "45.2", "0.0125", or with ',' the French "45,2"; in exponent form ("1.2E4",
+// "3E-5") at 10000 and beyond, and below 0.001. "inf", "-inf" and "?" (NaN) say what cannot be
+// written.
+std::string SignificantText(double x, int digits, char separator);
+
+// A number as French text reads it: four significant digits and a decimal comma ("3,522",
+// "-13,91", "1,2E4").
+std::string FrenchNumber(double x);
+
+// x with exactly `decimals` decimals and a decimal comma ("-135,2"); "-0,0" is written "0,0".
+std::string FrenchDecimal(double x, int decimals);
+
 } // namespace velmora

@@ -7,7 +7,9 @@
 
 namespace velmora {
 
-enum class PenStyle { Solid, Dotted };
+// Dotted: painted pixels and white gaps, one each. Dashed: dashes of 6 pixels and gaps of 4 that
+// leave what lies beneath.
+enum class PenStyle { Solid, Dotted, Dashed };
 
 // An image with a pen and a font: a raster image, or a vector page that keeps the same pixel
 // coordinates. Coordinates are pixels, row 0 at the top, column 0 at the left; anything outside
@@ -19,10 +21,11 @@ public:
     virtual int width() const = 0;
     virtual int height() const = 0;
 
-    // Lines are 1 pixel wide, drawn by plain copy; dotted lines alternate painted pixels and
-    // white gaps.
+    // Lines are 1 pixel wide unless a width is set, drawn by plain copy.
     virtual void setPenColor(Color color) = 0;
     virtual void setPenStyle(PenStyle style) = 0;
+    // Pixels across a line, 1 to 9; a wider line grows on both sides of the 1-pixel one.
+    virtual void setPenWidth(int pixels) = 0;
 
     // An empty face name leaves the face unchanged. Sizes are points at 96 pixels per inch.
     virtual void setFontName(const std::string &face) = 0;
@@ -32,6 +35,9 @@ public:
     virtual void moveTo(int x, int y) = 0;
     // Draws from the current position to (x, y), end pixel not painted, and moves there.
     virtual void lineTo(int x, int y) = 0;
+
+    // A filled disc in the pen colour: the pixels whose centres lie within `radius` of (x, y).
+    virtual void drawDisc(int x, int y, int radius) = 0;
 
     // UTF-8 text, top-left corner at (x, y), glyphs in the font colour on a white cell as high as
     // the font and as wide as the text.

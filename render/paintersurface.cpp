@@ -4,6 +4,8 @@
 #include "render/fontpolicy.h"
 #include "render/qtcolor.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -14,11 +16,16 @@ QPointF centreOf(int x, int y)
     return { x + 0.5, y + 0.5 };
 }
 
-QPen linePen(QColor color, Qt::PenStyle style = Qt::SolidLine)
+// A pen `width` pixels wide; a pattern is given in pixels, as the raster surface lays it.
+QPen linePen(QColor color, int width, QList<qreal> pattern = {})
 {
-    QPen pen(color, 1.0, style, Qt::FlatCap, Qt::MiterJoin);
-    if (style == Qt::CustomDashLine)
-        pen.setDashPattern({ 1.0, 1.0 }); // one pixel painted, one white
+    QPen pen(color, width, pattern.isEmpty() ? Qt::SolidLine : Qt::CustomDashLine, Qt::FlatCap,
+        Qt::MiterJoin);
+    if (!pattern.isEmpty()) {
+        for (qreal &length : pattern)
+            length /= width; // Qt counts dash lengths in pen widths
+        pen.setDashPattern(pattern);
+    }
     return pen;
 }
 
@@ -46,13 +53,19 @@ void PainterSurface::flush()
         return;
     }
     const QColor color(ToRgb(m_penColor));
-    if (m_penStyle == PenStyle::Dotted) {
+    switch (m_penStyle) {
+    case PenStyle::Dotted:
         // The gaps of the dotted pattern are white, as on the raster image.
-        m_painter.setPen(linePen(Qt::white));
+        m_painter.setPen(linePen(Qt::white, m_penWidth));
         m_painter.drawPolyline(m_polyline);
-        m_painter.setPen(linePen(color, Qt::CustomDashLine));
-    } else {
-        m_painter.setPen(linePen(color));
+        m_painter.setPen(linePen(color, m_penWidth, { 1, 1 }));
+        break;
+    case PenStyle::Dashed:
+        m_painter.setPen(linePen(color, m_penWidth, { 6, 4 }));
+        break;
+    case PenStyle::Solid:
+        m_painter.setPen(linePen(color, m_penWidth));
+        break;
     }
     m_painter.drawPolyline(m_polyline);
     m_polyline.clear();
@@ -72,6 +85,24 @@ void PainterSurface::setPenStyle(PenStyle style)
         flush();
         m_penStyle = style;
     }
+}
+
+void PainterSurface::setPenWidth(int pixels)
+{
+    pixels = std::clamp(pixels, 1, 9);
+    if (pixels != m_penWidth) {
+        flush();
+        m_penWidth = pixels;
+    }
+}
+
+void PainterSurface::drawDisc(int x, int y, int radius)
+{
+    flush();
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(QColor(ToRgb(m_penColor)));
+    m_painter.drawEllipse(centreOf(x, y), radius + 0.5, radius + 0.5);
+    m_painter.setBrush(Qt::NoBrush);
 }
 
 void PainterSurface::moveTo(int x, int y)

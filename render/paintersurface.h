@@ -33,11 +33,13 @@ public:
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override;
+    void setPenWidth(int pixels) override;
     void setFontName(const std::string &face) override { m_font.setFace(face); }
     void setFontSize(int points) override { m_font.setPoints(points); }
     void setFontColor(Color color) override { m_fontColor = color; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
+    void drawDisc(int x, int y, int radius) override;
     void drawText(int x, int y, const std::string &text) override;
     int textWidth(const std::string &text) override;
     int textHeight(const std::string &text) override;
@@ -52,6 +54,7 @@ private:
     SurfaceFont m_font;
     Color m_penColor = Black;
     PenStyle m_penStyle = PenStyle::Solid;
+    int m_penWidth = 1;
     Color m_fontColor = Black;
     QPointF m_position;
     QPolygonF m_polyline; // lines drawn since the last move or change of pen, not yet painted

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -35,11 +36,13 @@ public:
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override { m_penStyle = style; }
+    void setPenWidth(int pixels) override { m_penWidth = std::clamp(pixels, 1, 9); }
     void setFontName(const std::string &face) override { m_font.setFace(face); }
     void setFontSize(int points) override { m_font.setPoints(points); }
     void setFontColor(Color color) override { m_fontColor = color; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
+    void drawDisc(int x, int y, int radius) override;
     void drawText(int x, int y, const std::string &text) override;
     int textWidth(const std::string &text) override;
     int textHeight(const std::string &text) override;
@@ -49,6 +52,9 @@ public:
 
 private:
     void ensureOwned();
+    void stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    std::optional<QRgb> patternAt(std::int64_t phase) const;
+    void plotWide(std::int64_t x, std::int64_t y, QRgb rgb);
     void plot(std::int64_t x, std::int64_t y, QRgb rgb) { m_bits[y * m_stride + x] = rgb; }
 
     QImage m_image;
@@ -63,6 +69,7 @@ private:
     LabelShapes *m_shapes;
     QRgb m_penRgb = 0;
     PenStyle m_penStyle = PenStyle::Solid;
+    int m_penWidth = 1;
     Color m_fontColor = Black;
     int m_x = 0;
     int m_y = 0;

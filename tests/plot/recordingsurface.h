@@ -9,7 +9,18 @@
 
 namespace velmora::test {
 
-enum class Op { PenColor, PenStyle, FontName, FontSize, FontColor, MoveTo, LineTo, Text };
+enum class Op {
+    PenColor,
+    PenStyle,
+    PenWidth,
+    FontName,
+    FontSize,
+    FontColor,
+    MoveTo,
+    LineTo,
+    Disc,
+    Text
+};
 
 struct Operation {
     Op op;
@@ -31,6 +42,11 @@ public:
     int height() const override { return m_height; }
     void setPenColor(Color color) override { log(Op::PenColor, static_cast<int>(color)); }
     void setPenStyle(PenStyle style) override { log(Op::PenStyle, static_cast<int>(style)); }
+    void setPenWidth(int pixels) override { log(Op::PenWidth, pixels); }
+    void drawDisc(int x, int y, int radius) override
+    {
+        log(Op::Disc, x, y, std::to_string(radius));
+    }
     void setFontName(const std::string &face) override { log(Op::FontName, 0, 0, face); }
     void setFontSize(int points) override { log(Op::FontSize, points); }
     void setFontColor(Color color) override { log(Op::FontColor, static_cast<int>(color)); }

@@ -31,6 +31,13 @@ public:
     int height() const override { return m_height; }
     void setPenColor(Color) override { ++operations; }
     void setPenStyle(PenStyle) override { ++operations; }
+    void setPenWidth(int pixels) override
+    {
+        ++operations;
+        if (pixels < 1 || pixels > 9)
+            flag("pen width " + std::to_string(pixels));
+    }
+    void drawDisc(int x, int y, int) override { point(x, y); }
     void setFontName(const std::string &) override { ++operations; }
     void setFontSize(int points) override
     {

@@ -1,0 +1,95 @@
+// core/transferfunction.h — open-loop transfer functions typed as expressions in s (core layer)
+#pragma once
+
+#include "core/polynomial.h"
+
+#include <complex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// A refused expression: the message is French and starts with the column (counted in
+// characters from 1) where the expression went wrong: "colonne 11 : « ) » attendue".
+class ExpressionError : public std::runtime_error {
+public:
+    ExpressionError(int column, const std::string &what);
+    int column() const noexcept { return m_column; }
+
+private:
+    int m_column;
+};
+
+// A value of G and of its derivative dG/ds at one point s.
+struct ValueAndSlope {
+    std::complex<long double> value;
+    std::complex<long double> slope;
+};
+
+// G(s) = N(s) / D(s) * exp(-T s), read from text such as "4/(s*(s+1)*(s+2))",
+// "0.5*exp(-0.2*s)/(s*(0.5*s+1))" or "2*(s+3)/(s*(s-1))". The grammar: numbers with a decimal
+// point ("0.5", "2e-3"), s, + - * /, ^ with a whole exponent from 0 to 99, parentheses, implicit
+// products before s, "(" and exp ("2s", "(s+1)(s+2)"), and delay factors exp(-T*s), exp(-Ts),
+// exp(-s*T), exp(-s) with T >= 0 seconds, which must multiply the whole function. N and D keep
+// the common factors as typed. The function is evaluated as typed, factor by factor, which keeps
+// a lightly damped factor exact where the expanded polynomial would lose digits.
+class TransferFunction {
+public:
+    // Throws ExpressionError for any text that does not fit, for a denominator that is
+    // identically zero ("dénominateur nul"), for a time advance and for a degree above 60.
+    static TransferFunction parse(std::string_view text);
+
+    const std::string &text() const { return m_text; }
+    const Polynomial &numerator() const { return m_numerator; }
+    const Polynomial &denominator() const { return m_denominator; }
+    long double delay() const { return m_delay; } // seconds
+
+    // Poles at s = 0 less zeros at s = 0, as typed: the number of net integrators (negative for
+    // net differentiators).
+    int netIntegrators() const;
+    // lim s^n G(s) as s -> 0, with n the net integrators: the low-frequency gain, delay aside.
+    long double lowFrequencyGain() const;
+
+    // G without its delay at a complex s, evaluated as typed, in extended precision or, for a
+    // quick look (sampling a locus), in double precision.
+    std::complex<long double> rationalValue(std::complex<long double> s) const;
+    std::complex<double> rationalValue(std::complex<double> s) const;
+    // The same, with dG/ds.
+    ValueAndSlope rationalAt(std::complex<long double> s) const;
+
+private:
+    // One operation of the postfix program that evaluates the expression as typed.
+    // Steps that take a constant or s with them fuse two steps of the plain machine.
+    struct Step {
+        enum Kind {
+            Constant,
+            S,
+            Add,
+            Subtract,
+            Multiply,
+            Divide,
+            Negate,
+            Power,
+            AddConstant,
+            MultiplyConstant,
+            MultiplyS,
+        } kind;
+        long double constant = 0; // for the steps with a constant
+        double quickConstant = 0; // the same, rounded to double
+        int exponent = 0; // for Power
+    };
+
+    template <typename Real> std::complex<Real> evaluate(std::complex<Real> s) const;
+
+    std::string m_text;
+    Polynomial m_numerator;
+    Polynomial m_denominator;
+    long double m_delay = 0;
+    std::vector<Step> m_program;
+
+    friend class ExpressionParser;
+};
+
+} // namespace velmora

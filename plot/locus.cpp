@@ -1,0 +1,435 @@
+// plot/locus.cpp — loops drawn over the chart (plot layer, toolkit-free)
+#include "plot/locus.h"
+
+#include "core/numbertext.h"
+#include "plot/isogain.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+namespace velmora {
+
+namespace {
+
+constexpr double DegreesPerRadian = 180 / std::numbers::pi;
+
+struct Point {
+    double x;
+    double y;
+};
+
+struct Rect {
+    int left, top, right, bottom; // right and bottom excluded
+
+    bool overlaps(const Rect &other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+// Liang-Barsky: the part of the segment a-b inside the frame, if any.
+std::optional<std::pair<Point, Point>> clipped(Point a, Point b, const PixelFrame &frame)
+{
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const std::array<std::pair<double, double>, 4> edges { {
+        { -dx, a.x - frame.left },
+        { dx, frame.right - a.x },
+        { -dy, a.y - frame.top },
+        { dy, frame.bottom - a.y },
+    } };
+    for (const auto &[p, q] : edges) {
+        if (p == 0) {
+            if (q < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return std::nullopt;
+    }
+    if (!std::isfinite(t0) || !std::isfinite(t1))
+        return std::nullopt;
+    return std::pair { Point { a.x + t0 * dx, a.y + t0 * dy },
+        Point { a.x + t1 * dx, a.y + t1 * dy } };
+}
+
+int pixel(double v)
+{
+    return static_cast<int>(std::lround(std::clamp(v, -1e6, 1e6)));
+}
+
+// Draws polylines clipped to the frame, moving only where the drawn path breaks, and measures
+// the length drawn, for the arrowheads.
+class ClippedPen {
+public:
+    ClippedPen(DrawingSurface &surface, const PixelFrame &frame)
+        : m_surface(surface)
+        , m_frame(frame)
+    {
+    }
+
+    // Draws the part of a-b inside the frame; returns it.
+    std::optional<std::pair<Point, Point>> segment(Point a, Point b)
+    {
+        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x)
+            || !std::isfinite(b.y)) {
+            m_placed = false;
+            return std::nullopt;
+        }
+        const auto part = clipped(a, b, m_frame);
+        if (!part) {
+            m_placed = false;
+            return std::nullopt;
+        }
+        const int x0 = pixel(part->first.x);
+        const int y0 = pixel(part->first.y);
+        const int x1 = pixel(part->second.x);
+        const int y1 = pixel(part->second.y);
+        if (!m_placed || m_x != x0 || m_y != y0)
+            m_surface.moveTo(x0, y0);
+        m_surface.lineTo(x1, y1);
+        m_placed = true;
+        m_x = x1;
+        m_y = y1;
+        return part;
+    }
+
+    void breakPath() { m_placed = false; }
+
+private:
+    DrawingSurface &m_surface;
+    PixelFrame m_frame;
+    bool m_placed = false; // the pen stands at (m_x, m_y), where the path drawn last ended
+    int m_x = 0;
+    int m_y = 0;
+};
+
+// Places labels where they overlap no label placed before, trying around their anchor.
+class LabelPlacer {
+public:
+    LabelPlacer(DrawingSurface &surface, int width, int height, double unit)
+        : m_surface(surface)
+        , m_width(width)
+        , m_height(height)
+        , m_gap(static_cast<int>(std::lround(4 * unit)))
+    {
+    }
+
+    void keepClear(const Rect &rect) { m_placed.push_back(rect); }
+
+    void place(Point anchor, const std::string &text, Color color)
+    {
+        const int w = m_surface.textWidth(text);
+        const int h = m_surface.textHeight(text);
+        const int x = pixel(anchor.x);
+        const int y = pixel(anchor.y);
+        const int g = m_gap;
+        const std::array<std::pair<int, int>, 12> candidates { {
+            { x + g, y + g },
+            { x + g, y - h - g },
+            { x - w - g, y + g },
+            { x - w - g, y - h - g },
+            { x - w / 2, y + 2 * g },
+            { x - w / 2, y - h - 2 * g },
+            { x + 3 * g, y + 3 * g },
+            { x + 3 * g, y - h - 3 * g },
+            { x - w - 3 * g, y + 3 * g },
+            { x - w - 3 * g, y - h - 3 * g },
+            { x + g, y + h + 2 * g },
+            { x + g, y - 2 * h - 2 * g },
+        } };
+        Rect chosen { candidates[0].first, candidates[0].second, candidates[0].first + w,
+            candidates[0].second + h };
+        for (const auto &[cx, cy] : candidates) {
+            const Rect rect { cx, cy, cx + w, cy + h };
+            const bool within = rect.left >= 0 && rect.top >= 0 && rect.right <= m_width
+                && rect.bottom <= m_height;
+            if (within && std::none_of(m_placed.begin(), m_placed.end(), [&](const Rect &other) {
+                    return other.overlaps(rect);
+                })) {
+                chosen = rect;
+                break;
+            }
+        }
+        m_placed.push_back(chosen);
+        m_surface.setFontColor(color);
+        m_surface.drawText(chosen.left, chosen.top, text);
+    }
+
+private:
+    DrawingSurface &m_surface;
+    int m_width;
+    int m_height;
+    int m_gap;
+    std::vector<Rect> m_placed;
+};
+
+Point toPixel(const ChartMapping &mapping, double phaseDeg, double gainDb)
+{
+    return { mapping.columnOf(phaseDeg), mapping.rowOf(gainDb) };
+}
+
+std::string trimmedLabel(double value)
+{
+    return ShortNumber(value);
+}
+
+// The locus, clipped, with arrowheads every `spacing` pixels of what is drawn.
+void drawLocus(
+    DrawingSurface &surface, const ChartMapping &mapping, const DrawnLoop &loop, double unit)
+{
+    const std::vector<ResponsePoint> &locus = loop.analysis.locus;
+    const double shift = loop.analysis.phaseShiftDeg;
+    surface.setPenColor(loop.color);
+    surface.setPenStyle(PenStyle::Solid);
+    surface.setPenWidth(static_cast<int>(std::lround(std::clamp(unit * 1.5, 1.0, 9.0))));
+    ClippedPen pen(surface, mapping.frame);
+    struct Arrow {
+        Point tip;
+        Point direction;
+    };
+    std::vector<Arrow> arrows;
+    const double spacing = 90 * unit;
+    double drawn = spacing / 2;
+    for (std::size_t i = 1; i < locus.size(); ++i) {
+        const Point a = toPixel(mapping, locus[i - 1].phaseDeg + shift, locus[i - 1].gainDb);
+        const Point b = toPixel(mapping, locus[i].phaseDeg + shift, locus[i].gainDb);
+        const auto part = pen.segment(a, b);
+        if (!part)
+            continue;
+        const double dx = part->second.x - part->first.x;
+        const double dy = part->second.y - part->first.y;
+        const double length = std::hypot(dx, dy);
+        if (length == 0)
+            continue;
+        if (drawn + length >= spacing) {
+            const double t = (spacing - drawn) / length;
+            arrows.push_back({ { part->first.x + t * dx, part->first.y + t * dy },
+                { dx / length, dy / length } });
+            drawn = drawn + length - spacing;
+        } else {
+            drawn += length;
+        }
+    }
+    const double size = 7 * unit;
+    const double c = std::cos(25 / DegreesPerRadian);
+    const double s = std::sin(25 / DegreesPerRadian);
+    for (const Arrow &arrow : arrows) {
+        const Point d = arrow.direction;
+        const Point left { arrow.tip.x - size * (d.x * c - d.y * s),
+            arrow.tip.y - size * (d.y * c + d.x * s) };
+        const Point right { arrow.tip.x - size * (d.x * c + d.y * s),
+            arrow.tip.y - size * (d.y * c - d.x * s) };
+        surface.moveTo(pixel(left.x), pixel(left.y));
+        surface.lineTo(pixel(arrow.tip.x), pixel(arrow.tip.y));
+        surface.lineTo(pixel(right.x), pixel(right.y));
+    }
+    surface.setPenWidth(1);
+}
+
+// The iso-gain contour of a closed-loop gain (dB) around the critical point nearest `near`
+// (degrees), dashed.
+void drawIsogainThrough(
+    DrawingSurface &surface, const ChartMapping &mapping, double closedDb, double near, Color color)
+{
+    const std::optional<double> M = FinitePow10(closedDb / 20);
+    if (!M || *M <= 0)
+        return;
+    const double turns = 360 * std::round((near + 180) / 360);
+    surface.setPenColor(color);
+    surface.setPenStyle(PenStyle::Dashed);
+    surface.setPenWidth(1);
+    const int samples = std::max(200, 2 * (mapping.frame.bottom - mapping.frame.top));
+    const double step = (mapping.gainMax - mapping.gainMin) / samples;
+    for (const int side : { +1, -1 }) {
+        ClippedPen pen(surface, mapping.frame);
+        bool started = false;
+        Point previous { 0, 0 };
+        for (int k = 0; k <= samples; ++k) {
+            const double gain = mapping.gainMin + k * step;
+            const std::optional<double> g = FinitePow10(gain / 20);
+            const double u = g && *g > 0 ? IsogainCosine(*g, *M) : NAN;
+            if (!(std::fabs(u) <= 1)) {
+                started = false;
+                pen.breakPath();
+                continue;
+            }
+            const double arc = std::acos(u) * DegreesPerRadian;
+            const double phase = (side > 0 ? -arc : arc - 360) + turns;
+            const Point p = toPixel(mapping, phase, gain);
+            if (started)
+                pen.segment(previous, p);
+            previous = p;
+            started = true;
+        }
+    }
+    surface.setPenStyle(PenStyle::Solid);
+}
+
+void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, const DrawnLoop &loop,
+    double omega, double unit, bool units, LabelPlacer &labels)
+{
+    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis.locus, omega);
+    if (!at)
+        return;
+    const Point p = toPixel(mapping, at->phaseDeg + loop.analysis.phaseShiftDeg, at->gainDb);
+    if (!mapping.frame.contains(p.x, p.y))
+        return;
+    surface.setPenColor(loop.color);
+    surface.drawDisc(pixel(p.x), pixel(p.y), static_cast<int>(std::lround(2 * unit)));
+    labels.place(p, trimmedLabel(omega) + (units ? " rad/s" : ""), loop.color);
+}
+
+} // namespace
+
+Color DefaultLoopColor(std::size_t index)
+{
+    static constexpr std::array<Color, 8> palette { RgbColor(200, 0, 0), RgbColor(0, 90, 200),
+        RgbColor(0, 140, 40), RgbColor(170, 0, 170), RgbColor(220, 120, 0), RgbColor(0, 150, 160),
+        RgbColor(120, 80, 20), RgbColor(90, 90, 90) };
+    return palette[index % palette.size()];
+}
+
+std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega)
+{
+    if (locus.empty() || !(omega >= locus.front().omega) || !(omega <= locus.back().omega))
+        return std::nullopt;
+    const auto after = std::lower_bound(locus.begin(), locus.end(), omega,
+        [](const ResponsePoint &p, double w) { return p.omega < w; });
+    if (after->omega == omega || after == locus.begin())
+        return *after;
+    const ResponsePoint &a = *(after - 1);
+    const ResponsePoint &b = *after;
+    const double t = std::log(omega / a.omega) / std::log(b.omega / a.omega);
+    return ResponsePoint { omega, a.gainDb + t * (b.gainDb - a.gainDb),
+        a.phaseDeg + t * (b.phaseDeg - a.phaseDeg) };
+}
+
+std::string ShortNumber(double value)
+{
+    return SignificantText(value, 3, '.');
+}
+
+LociLayer::LociLayer(std::vector<DrawnLoop> loops, std::vector<double> markers, Color criticalColor)
+    : m_loops(std::move(loops))
+    , m_markers(std::move(markers))
+    , m_criticalColor(criticalColor)
+{
+}
+
+void LociLayer::draw(
+    DrawingSurface &surface, const ChartMapping &mapping, const RenderProfile &profile) const
+{
+    if (m_loops.empty())
+        return;
+    const double unit = std::max(1.0, std::min(profile.width / 300.0, profile.height / 475.0));
+    const bool units = !profile.gainLabelSuffix.empty();
+    LabelPlacer labels(surface, profile.width, profile.height, unit);
+    labels.keepClear(
+        { 20, 5, 20 + surface.textWidth(ChartTitle), 5 + surface.textHeight(ChartTitle) });
+
+    for (const DrawnLoop &loop : m_loops)
+        drawLocus(surface, mapping, loop, unit);
+
+    // The critical point, a cross.
+    const Point critical = toPixel(mapping, -180, 0);
+    if (mapping.frame.contains(critical.x, critical.y)) {
+        const int cx = pixel(critical.x);
+        const int cy = pixel(critical.y);
+        const int arm = static_cast<int>(std::lround(4 * unit));
+        surface.setPenColor(m_criticalColor);
+        surface.setPenStyle(PenStyle::Solid);
+        surface.setPenWidth(1);
+        surface.moveTo(cx - arm, cy - arm);
+        surface.lineTo(cx + arm + 1, cy + arm + 1);
+        surface.moveTo(cx - arm, cy + arm);
+        surface.lineTo(cx + arm + 1, cy - arm - 1);
+        labels.keepClear({ cx - arm, cy - arm, cx + arm + 1, cy + arm + 1 });
+    }
+
+    for (const DrawnLoop &loop : m_loops) {
+        const LoopQuantities &q = loop.analysis.quantities;
+        const double shift = loop.analysis.phaseShiftDeg;
+        const int marginWidth = static_cast<int>(std::lround(std::clamp(2 * unit, 2.0, 9.0)));
+        // Phase margin: along 0 dB from the gain crossover to the critical point.
+        if (q.gainCrossover && q.phaseMarginDeg) {
+            if (const std::optional<ResponsePoint> at
+                = LocusPointAt(loop.analysis.locus, *q.gainCrossover)) {
+                const double phase = at->phaseDeg + shift;
+                const double target = phase - *q.phaseMarginDeg; // the critical point's phase
+                surface.setPenColor(loop.color);
+                surface.setPenWidth(marginWidth);
+                ClippedPen pen(surface, mapping.frame);
+                const Point from = toPixel(mapping, phase, 0);
+                if (pen.segment(from, toPixel(mapping, target, 0)))
+                    labels.place(toPixel(mapping, (phase + target) / 2, 0),
+                        "MP " + ShortNumber(*q.phaseMarginDeg) + "°", loop.color);
+            }
+        }
+        // Gain margin: at the phase crossover, from the locus up or down to 0 dB.
+        if (q.phaseCrossover && q.gainMarginDb) {
+            if (const std::optional<ResponsePoint> at
+                = LocusPointAt(loop.analysis.locus, *q.phaseCrossover)) {
+                const double phase = at->phaseDeg + shift;
+                surface.setPenColor(loop.color);
+                surface.setPenWidth(marginWidth);
+                ClippedPen pen(surface, mapping.frame);
+                if (pen.segment(toPixel(mapping, phase, at->gainDb), toPixel(mapping, phase, 0)))
+                    labels.place(toPixel(mapping, phase, at->gainDb / 2),
+                        "MG " + ShortNumber(*q.gainMarginDb) + " dB", loop.color);
+            }
+        }
+        surface.setPenWidth(1);
+        // Resonance peak: its point, and the iso-gain contour at the peak through it.
+        if (q.peakDb && q.peakOmega && *q.peakOmega > 0) {
+            if (const std::optional<ResponsePoint> at
+                = LocusPointAt(loop.analysis.locus, *q.peakOmega)) {
+                const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
+                drawIsogainThrough(surface, mapping, *q.peakDb, at->phaseDeg + shift, loop.color);
+                if (mapping.frame.contains(p.x, p.y)) {
+                    surface.setPenColor(loop.color);
+                    surface.drawDisc(
+                        pixel(p.x), pixel(p.y), static_cast<int>(std::lround(3 * unit)));
+                    labels.place(p, "Mr " + ShortNumber(*q.peakDb) + " dB", loop.color);
+                }
+            }
+        }
+        // Bandwidth: its point, on the contour 3 dB below the low-frequency closed loop.
+        if (q.bandwidth) {
+            if (const std::optional<ResponsePoint> at
+                = LocusPointAt(loop.analysis.locus, *q.bandwidth)) {
+                const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
+                if (mapping.frame.contains(p.x, p.y)) {
+                    surface.setPenColor(loop.color);
+                    surface.drawDisc(
+                        pixel(p.x), pixel(p.y), static_cast<int>(std::lround(3 * unit)));
+                    labels.place(p, "ωb " + ShortNumber(*q.bandwidth), loop.color);
+                }
+            }
+        }
+        // Decades, and the extra frequencies asked for.
+        const std::vector<ResponsePoint> &locus = loop.analysis.locus;
+        if (!locus.empty()) {
+            const int first = static_cast<int>(std::ceil(std::log10(locus.front().omega) - 1e-9));
+            const int last = static_cast<int>(std::floor(std::log10(locus.back().omega) + 1e-9));
+            for (int k = first; k <= last && k - first < 40; ++k)
+                drawFrequencyMark(surface, mapping, loop, std::pow(10.0, k), unit, units, labels);
+        }
+        for (const double omega : m_markers)
+            drawFrequencyMark(surface, mapping, loop, omega, unit, units, labels);
+    }
+    surface.setPenWidth(1);
+}
+
+} // namespace velmora

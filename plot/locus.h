@@ -1,0 +1,52 @@
+// plot/locus.h — loops drawn over the chart: loci, frequency marks, margins, resonance peak and
+// bandwidth (plot layer, toolkit-free)
+#pragma once
+
+#include "core/chartsettings.h"
+#include "core/loopanalysis.h"
+#include "plot/renderchart.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// One loop as the chart shows it.
+struct DrawnLoop {
+    LoopAnalysis analysis; // its locus and quantities, for the loop's gain
+    Color color = RgbColor(200, 0, 0);
+};
+
+// The colours given to loops in turn when none is chosen.
+Color DefaultLoopColor(std::size_t index);
+
+// A point of a locus at a frequency, by interpolation in log frequency between its samples:
+// nothing outside the sampled range.
+std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega);
+
+// The loops over the chart. Each locus is drawn in its colour, clipped to the plot frame, with
+// its phase shifted by whole turns as its analysis says, with small arrowheads in the direction
+// of increasing frequency and a dot and a label at each decade frequency (and each extra marker
+// frequency) that falls on the chart. The critical point (-180 degrees, 0 dB) is marked; the
+// phase and gain margins are drawn as segments from their crossovers to the critical point; the
+// point of the closed-loop resonance peak is marked, with the iso-gain contour at that peak drawn
+// through it, dashed; the point of the bandwidth is marked. Labels are placed so that they do not
+// overlap one another.
+class LociLayer final : public ChartLayer {
+public:
+    LociLayer(std::vector<DrawnLoop> loops, std::vector<double> markers, Color criticalColor);
+
+    void draw(DrawingSurface &surface, const ChartMapping &mapping,
+        const RenderProfile &profile) const override;
+
+private:
+    std::vector<DrawnLoop> m_loops;
+    std::vector<double> m_markers; // rad/s
+    Color m_criticalColor;
+};
+
+// A margin, a peak or a frequency as the chart's labels write them: three significant digits at
+// most, a point as the decimal separator ("45.2", "0.0125", "1.2E4" beyond 10000).
+std::string ShortNumber(double value);
+
+} // namespace velmora

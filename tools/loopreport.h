@@ -1,0 +1,27 @@
+// tools/loopreport.h — the quantities of the loops, as a French table or as JSON (tools layer)
+#pragma once
+
+#include "core/loopanalysis.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// A loop as reported: its expression (or file) and what the analysis found.
+struct ReportedLoop {
+    std::string expression;
+    LoopQuantities quantities;
+};
+
+// A table per loop, in French, numbers with a decimal comma.
+std::string ReportText(const std::vector<ReportedLoop> &loops);
+
+// {"loops": [{"expression": ..., "stable": ..., "closed_loop_rhp_poles": ..., "gain_margin_db":
+// ..., "phase_crossover_rad_s": ..., "phase_margin_deg": ..., "gain_crossover_rad_s": ...,
+// "peak_db": ..., "peak_rad_s": ..., "bandwidth_rad_s": ..., "gain_crossovers_rad_s": [...],
+// "phase_crossovers_rad_s": [...]}]}, numbers in their shortest exact form, null where a
+// quantity does not exist.
+std::string ReportJson(const std::vector<ReportedLoop> &loops);
+
+} // namespace velmora
