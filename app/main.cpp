@@ -1,10 +1,12 @@
 // app/main.cpp — program entry: the application, the document and its windows, the event loop
+#include "core/memorytuning.h"
 #include "ui/application.h"
 #include "ui/programwindows.h"
 #include "ui/prompts.h"
 
 int main(int argc, char **argv)
 {
+    velmora::KeepFreedMemoryForReuse();
     velmora::Application application(argc, argv);
     velmora::DialogPrompts prompts;
     application.setPrompts(&prompts);

@@ -1,6 +1,7 @@
 // RenderChart on the raster surface with the default settings, both profiles: each image from
 // scratch, as velmora-render draws it, and drawn again with its labels' shapes kept, as the chart
 // window draws it on every change.
+#include "core/memorytuning.h"
 #include "plot/renderchart.h"
 #include "render/rastersurface.h"
 
@@ -49,6 +50,7 @@ BENCHMARK(BM_RedrawClipboard)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
+    KeepFreedMemoryForReuse();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

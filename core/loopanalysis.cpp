@@ -141,8 +141,10 @@ public:
     // that only draw the locus.
     Point at(double omega, bool closedLoop = true) const
     {
-        const std::complex<double> r
-            = static_cast<double>(m_gain) * m_loop.rationalValue(std::complex<double>(0, omega));
+        const std::optional<std::complex<double>> quick = m_loop.quickOnAxis(omega);
+        const std::complex<double> r = quick
+            ? static_cast<double>(m_gain) * *quick
+            : std::complex<double>(m_gain * m_loop.rationalValue(Complex(0, omega)));
         Point p {};
         const double re = r.real();
         const double im = r.imag();
@@ -709,6 +711,21 @@ std::vector<ResponsePoint> locusOf(const std::vector<Sample> &samples)
 }
 
 } // namespace
+
+std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega)
+{
+    if (locus.empty() || !(omega >= locus.front().omega) || !(omega <= locus.back().omega))
+        return std::nullopt;
+    const auto after = std::lower_bound(locus.begin(), locus.end(), omega,
+        [](const ResponsePoint &p, double w) { return p.omega < w; });
+    if (after->omega == omega || after == locus.begin())
+        return *after;
+    const ResponsePoint &a = *(after - 1);
+    const ResponsePoint &b = *after;
+    const double t = std::log(omega / a.omega) / std::log(b.omega / a.omega);
+    return ResponsePoint { omega, a.gainDb + t * (b.gainDb - a.gainDb),
+        a.phaseDeg + t * (b.phaseDeg - a.phaseDeg) };
+}
 
 LoopAnalysis AnalyseLoop(
     const TransferFunction &loop, double gainDb, const AnalysisOptions &options)

@@ -61,6 +61,10 @@ struct LoopAnalysis {
     std::vector<std::complex<double>> closedLoopPoles;
 };
 
+// A point of a locus at a frequency, by interpolation in log frequency between its samples:
+// nothing outside the sampled range.
+std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega);
+
 // The loop K G(s) with K = 10^(gainDb / 20): sampled adaptively over a range chosen from its
 // poles and zeros (about 1.5 decades beyond the lowest and highest break frequencies, wider for
 // a delay, and wide enough for every gain crossover), with lightly damped open- and closed-loop

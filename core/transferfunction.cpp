@@ -1,8 +1,12 @@
 // core/transferfunction.cpp — open-loop transfer functions typed as expressions in s (core layer)
 #include "core/transferfunction.h"
 
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
+
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <type_traits>
 
 namespace velmora {
@@ -50,7 +54,7 @@ public:
     {
         skipBlanks();
         if (atEnd())
-            fail("expression vide");
+            throw ExpressionError(1, "expression vide");
         Reduced whole = sum();
         skipBlanks();
         if (!atEnd()) {
@@ -70,6 +74,7 @@ public:
         function.m_denominator = std::move(whole.denominator);
         function.m_delay = whole.delay;
         function.m_program = std::move(m_program);
+        function.prepareQuickParts();
         return function;
     }
 
@@ -288,13 +293,23 @@ private:
         const std::string_view digits = m_text.substr(start, m_position - start);
         if (digits == ".")
             failAt(start, "nombre attendu");
-        double value = 0;
+        // Read in extended precision: 0.2 is kept as close to 0.2 as the arithmetic allows.
+        long double value = 0;
         const auto [end, error]
             = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error == std::errc::result_out_of_range && std::fabs(value) > 1)
-            failAt(start, "nombre trop grand");
-        if (error != std::errc() && error != std::errc::result_out_of_range)
+        if (error == std::errc::result_out_of_range) {
+            // Beyond the extended range: far too large, or so small that it is zero.
+            try {
+                StrictTextToReal(digits);
+            } catch (const FloatingPointError &) {
+                failAt(start, "nombre trop grand");
+            }
+            value = 0;
+        } else if (error != std::errc()) {
             failAt(start, "nombre attendu");
+        }
+        if (std::fabs(value) > std::numeric_limits<double>::max())
+            failAt(start, "nombre trop grand");
         return value;
     }
 
@@ -369,6 +384,52 @@ private:
 TransferFunction TransferFunction::parse(std::string_view text)
 {
     return ExpressionParser(text).parse();
+}
+
+namespace {
+
+void splitForAxis(const Polynomial &p, std::vector<double> &even, std::vector<double> &odd)
+{
+    const std::vector<long double> &c = p.coefficients();
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        const double signed_ = static_cast<double>((k / 2) % 2 == 0 ? c[k] : -c[k]);
+        (k % 2 == 0 ? even : odd).push_back(signed_);
+    }
+}
+
+// (real, imaginary) of a polynomial at j omega from its split coefficients, by Horner in w^2.
+std::complex<double> onAxis(
+    const std::vector<double> &even, const std::vector<double> &odd, double omega)
+{
+    const double w2 = omega * omega;
+    double re = 0;
+    for (auto c = even.rbegin(); c != even.rend(); ++c)
+        re = re * w2 + *c;
+    double im = 0;
+    for (auto c = odd.rbegin(); c != odd.rend(); ++c)
+        im = im * w2 + *c;
+    return { re, im * omega };
+}
+
+} // namespace
+
+void TransferFunction::prepareQuickParts()
+{
+    splitForAxis(m_numerator, m_numeratorEven, m_numeratorOdd);
+    splitForAxis(m_denominator, m_denominatorEven, m_denominatorOdd);
+}
+
+std::optional<std::complex<double>> TransferFunction::quickOnAxis(double omega) const
+{
+    const std::complex<double> n = onAxis(m_numeratorEven, m_numeratorOdd, omega);
+    const std::complex<double> d = onAxis(m_denominatorEven, m_denominatorOdd, omega);
+    const double norm = d.real() * d.real() + d.imag() * d.imag();
+    const std::complex<double> r { (n.real() * d.real() + n.imag() * d.imag()) / norm,
+        (n.imag() * d.real() - n.real() * d.imag()) / norm };
+    if (!std::isfinite(r.real()) || !std::isfinite(r.imag()) || (r.real() == 0 && r.imag() == 0)
+        || !(norm > 1e-280))
+        return std::nullopt;
+    return r;
 }
 
 int TransferFunction::netIntegrators() const

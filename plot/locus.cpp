@@ -34,6 +34,8 @@ struct Rect {
 // Liang-Barsky: the part of the segment a-b inside the frame, if any.
 std::optional<std::pair<Point, Point>> clipped(Point a, Point b, const PixelFrame &frame)
 {
+    if (frame.contains(a.x, a.y) && frame.contains(b.x, b.y))
+        return std::pair { a, b };
     double t0 = 0;
     double t1 = 1;
     const double dx = b.x - a.x;
@@ -66,7 +68,7 @@ std::optional<std::pair<Point, Point>> clipped(Point a, Point b, const PixelFram
 
 int pixel(double v)
 {
-    return static_cast<int>(std::lround(std::clamp(v, -1e6, 1e6)));
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1e6, 1e6)));
 }
 
 // Draws polylines clipped to the frame, moving only where the drawn path breaks, and measures
@@ -128,43 +130,40 @@ public:
 
     void keepClear(const Rect &rect) { m_placed.push_back(rect); }
 
+    // Draws the label at the first free place around its anchor, nearest first; a label with no
+    // free place within reach is left out rather than drawn over another.
     void place(Point anchor, const std::string &text, Color color)
     {
         const int w = m_surface.textWidth(text);
         const int h = m_surface.textHeight(text);
         const int x = pixel(anchor.x);
         const int y = pixel(anchor.y);
-        const int g = m_gap;
-        const std::array<std::pair<int, int>, 12> candidates { {
-            { x + g, y + g },
-            { x + g, y - h - g },
-            { x - w - g, y + g },
-            { x - w - g, y - h - g },
-            { x - w / 2, y + 2 * g },
-            { x - w / 2, y - h - 2 * g },
-            { x + 3 * g, y + 3 * g },
-            { x + 3 * g, y - h - 3 * g },
-            { x - w - 3 * g, y + 3 * g },
-            { x - w - 3 * g, y - h - 3 * g },
-            { x + g, y + h + 2 * g },
-            { x + g, y - 2 * h - 2 * g },
-        } };
-        Rect chosen { candidates[0].first, candidates[0].second, candidates[0].first + w,
-            candidates[0].second + h };
-        for (const auto &[cx, cy] : candidates) {
-            const Rect rect { cx, cy, cx + w, cy + h };
-            const bool within = rect.left >= 0 && rect.top >= 0 && rect.right <= m_width
-                && rect.bottom <= m_height;
-            if (within && std::none_of(m_placed.begin(), m_placed.end(), [&](const Rect &other) {
-                    return other.overlaps(rect);
-                })) {
-                chosen = rect;
-                break;
+        for (int ring = 1; ring <= 8; ++ring) {
+            const int g = ring * m_gap;
+            const std::array<std::pair<int, int>, 8> candidates { {
+                { x + g, y + g / 2 },
+                { x + g, y - h - g / 2 },
+                { x - w - g, y + g / 2 },
+                { x - w - g, y - h - g / 2 },
+                { x - w / 2, y + g },
+                { x - w / 2, y - h - g },
+                { x + g, y - h / 2 },
+                { x - w - g, y - h / 2 },
+            } };
+            for (const auto &[cx, cy] : candidates) {
+                const Rect rect { cx, cy, cx + w, cy + h };
+                const bool within = rect.left >= 0 && rect.top >= 0 && rect.right <= m_width
+                    && rect.bottom <= m_height;
+                if (within
+                    && std::none_of(m_placed.begin(), m_placed.end(),
+                        [&](const Rect &other) { return other.overlaps(rect); })) {
+                    m_placed.push_back(rect);
+                    m_surface.setFontColor(color);
+                    m_surface.drawText(rect.left, rect.top, text);
+                    return;
+                }
             }
         }
-        m_placed.push_back(chosen);
-        m_surface.setFontColor(color);
-        m_surface.drawText(chosen.left, chosen.top, text);
     }
 
 private:
@@ -175,9 +174,34 @@ private:
     std::vector<Rect> m_placed;
 };
 
+// Chart values to fractional pixels in double arithmetic: a locus is placed to a fraction of a
+// pixel, and many of its points are placed at each drawing.
+class Placement {
+public:
+    explicit Placement(const ChartMapping &mapping)
+        : m_mapping(mapping)
+        , m_columnsPerDegree(
+              (mapping.frame.right - mapping.frame.left) / (mapping.phaseMax - mapping.phaseMin))
+        , m_rowsPerDb(
+              (mapping.frame.bottom - mapping.frame.top) / (mapping.gainMax - mapping.gainMin))
+    {
+    }
+
+    Point operator()(double phaseDeg, double gainDb) const
+    {
+        return { m_mapping.frame.left + (phaseDeg - m_mapping.phaseMin) * m_columnsPerDegree,
+            m_mapping.frame.top + (m_mapping.gainMax - gainDb) * m_rowsPerDb };
+    }
+
+private:
+    const ChartMapping &m_mapping;
+    double m_columnsPerDegree;
+    double m_rowsPerDb;
+};
+
 Point toPixel(const ChartMapping &mapping, double phaseDeg, double gainDb)
 {
-    return { mapping.columnOf(phaseDeg), mapping.rowOf(gainDb) };
+    return Placement(mapping)(phaseDeg, gainDb);
 }
 
 std::string trimmedLabel(double value)
@@ -202,15 +226,18 @@ void drawLocus(
     std::vector<Arrow> arrows;
     const double spacing = 90 * unit;
     double drawn = spacing / 2;
+    const Placement place(mapping);
+    Point b = locus.empty() ? Point { 0, 0 }
+                            : place(locus.front().phaseDeg + shift, locus.front().gainDb);
     for (std::size_t i = 1; i < locus.size(); ++i) {
-        const Point a = toPixel(mapping, locus[i - 1].phaseDeg + shift, locus[i - 1].gainDb);
-        const Point b = toPixel(mapping, locus[i].phaseDeg + shift, locus[i].gainDb);
+        const Point a = b;
+        b = place(locus[i].phaseDeg + shift, locus[i].gainDb);
         const auto part = pen.segment(a, b);
         if (!part)
             continue;
         const double dx = part->second.x - part->first.x;
         const double dy = part->second.y - part->first.y;
-        const double length = std::hypot(dx, dy);
+        const double length = std::sqrt(dx * dx + dy * dy);
         if (length == 0)
             continue;
         if (drawn + length >= spacing) {
@@ -250,24 +277,31 @@ void drawIsogainThrough(
     surface.setPenColor(color);
     surface.setPenStyle(PenStyle::Dashed);
     surface.setPenWidth(1);
-    const int samples = std::max(200, 2 * (mapping.frame.bottom - mapping.frame.top));
+    // One sample a pixel row; the cosine in double arithmetic, enough for a dashed curve.
+    const int samples = std::max(100, mapping.frame.bottom - mapping.frame.top);
     const double step = (mapping.gainMax - mapping.gainMin) / samples;
+    const double m2 = *M * *M;
+    std::vector<double> gains;
+    std::vector<double> arcs; // degrees, NaN where no phase has this closed-loop gain
+    for (int k = 0; k <= samples; ++k) {
+        const double gain = mapping.gainMin + k * step;
+        const double g = std::pow(10.0, gain / 20);
+        const double u = -(g * g * m2 - g * g + m2) / (2 * g * m2);
+        gains.push_back(gain);
+        arcs.push_back(std::fabs(u) <= 1 ? std::acos(u) * DegreesPerRadian : NAN);
+    }
     for (const int side : { +1, -1 }) {
         ClippedPen pen(surface, mapping.frame);
         bool started = false;
         Point previous { 0, 0 };
-        for (int k = 0; k <= samples; ++k) {
-            const double gain = mapping.gainMin + k * step;
-            const std::optional<double> g = FinitePow10(gain / 20);
-            const double u = g && *g > 0 ? IsogainCosine(*g, *M) : NAN;
-            if (!(std::fabs(u) <= 1)) {
+        for (std::size_t k = 0; k < gains.size(); ++k) {
+            if (std::isnan(arcs[k])) {
                 started = false;
                 pen.breakPath();
                 continue;
             }
-            const double arc = std::acos(u) * DegreesPerRadian;
-            const double phase = (side > 0 ? -arc : arc - 360) + turns;
-            const Point p = toPixel(mapping, phase, gain);
+            const double phase = (side > 0 ? -arcs[k] : arcs[k] - 360) + turns;
+            const Point p = toPixel(mapping, phase, gains[k]);
             if (started)
                 pen.segment(previous, p);
             previous = p;
@@ -299,21 +333,6 @@ Color DefaultLoopColor(std::size_t index)
         RgbColor(0, 140, 40), RgbColor(170, 0, 170), RgbColor(220, 120, 0), RgbColor(0, 150, 160),
         RgbColor(120, 80, 20), RgbColor(90, 90, 90) };
     return palette[index % palette.size()];
-}
-
-std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega)
-{
-    if (locus.empty() || !(omega >= locus.front().omega) || !(omega <= locus.back().omega))
-        return std::nullopt;
-    const auto after = std::lower_bound(locus.begin(), locus.end(), omega,
-        [](const ResponsePoint &p, double w) { return p.omega < w; });
-    if (after->omega == omega || after == locus.begin())
-        return *after;
-    const ResponsePoint &a = *(after - 1);
-    const ResponsePoint &b = *after;
-    const double t = std::log(omega / a.omega) / std::log(b.omega / a.omega);
-    return ResponsePoint { omega, a.gainDb + t * (b.gainDb - a.gainDb),
-        a.phaseDeg + t * (b.phaseDeg - a.phaseDeg) };
 }
 
 std::string ShortNumber(double value)

@@ -20,10 +20,6 @@ struct DrawnLoop {
 // The colours given to loops in turn when none is chosen.
 Color DefaultLoopColor(std::size_t index);
 
-// A point of a locus at a frequency, by interpolation in log frequency between its samples:
-// nothing outside the sampled range.
-std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega);
-
 // The loops over the chart. Each locus is drawn in its colour, clipped to the plot frame, with
 // its phase shifted by whole turns as its analysis says, with small arrowheads in the direction
 // of increasing frequency and a dot and a label at each decade frequency (and each extra marker

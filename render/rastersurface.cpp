@@ -145,7 +145,8 @@ void RasterSurface::stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1, st
         }
         if (minor < -reach || minor >= minorSize - reach)
             continue;
-        const std::optional<QRgb> rgb = patternAt(m_dotPhase + i);
+        const std::optional<QRgb> rgb
+            = m_penStyle == PenStyle::Solid ? m_penRgb : patternAt(m_dotPhase + i);
         if (!rgb)
             continue;
         const std::int64_t major = major0 + majorStep * i;

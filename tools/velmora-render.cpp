@@ -1,6 +1,7 @@
 // tools/velmora-render.cpp — headless renderer: the chart, with loops, to a PNG, BMP, SVG or PDF
 // file, and the loops' quantities as a table or JSON (tools layer)
 #include "core/loopanalysis.h"
+#include "core/memorytuning.h"
 #include "plot/locus.h"
 #include "render/chartfile.h"
 #include "tools/commandline.h"
@@ -77,6 +78,7 @@ std::vector<std::pair<ReportedLoop, DrawnLoop>> analyse(const RenderJob &job)
 
 int main(int argc, char **argv)
 {
+    KeepFreedMemoryForReuse();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     RenderJob job;
     std::vector<std::pair<ReportedLoop, DrawnLoop>> loops;

@@ -1,4 +1,5 @@
 // The command-line renderer run as a user would: files, exit statuses and French messages.
+#include "core/loopanalysis.h"
 #include "plot/renderchart.h"
 #include "plot/sweep.h"
 #include "render/rastersurface.h"
@@ -7,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -270,6 +274,118 @@ TEST_F(VelmoraRender, HelpIsFrench)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains("Dessine l'abaque"));
     EXPECT_TRUE(run.out.contains("--isophases LISTE"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
+{
+    const char *expressions[] = { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))",
+        "2*(1-0.5*s)/(s*(s+1)*(0.2*s+1))" };
+    QStringList arguments;
+    for (const char *e : expressions)
+        arguments << "--loop" << e;
+    arguments << "--loop-gain-db"
+              << "1.5"
+              << "--report-json";
+    const RunResult run = render(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(entries().isEmpty()); // no -o: no file
+    QJsonParseError error {};
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    ASSERT_EQ(document.object().keys(), QStringList { "loops" });
+    const QJsonArray loops = document.object()["loops"].toArray();
+    ASSERT_EQ(loops.size(), 3);
+    const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles", "expression",
+        "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_margin_db", "peak_db", "peak_rad_s",
+        "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg", "stable" };
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject loop = loops[i].toObject();
+        EXPECT_EQ(loop.keys(), fields);
+        EXPECT_EQ(loop["expression"].toString(), QString(expressions[i]));
+        const LoopQuantities q
+            = AnalyseLoop(TransferFunction::parse(expressions[i]), i == 0 ? 1.5 : 0, {}).quantities;
+        EXPECT_EQ(loop["stable"].toBool(), q.stable);
+        EXPECT_EQ(loop["closed_loop_rhp_poles"].toInt(), q.closedLoopRhpPoles);
+        const auto same = [&](const char *key, const std::optional<double> &v) {
+            if (v)
+                EXPECT_EQ(loop[key].toDouble(), *v) << key; // shortest exact text reads back
+            else
+                EXPECT_TRUE(loop[key].isNull()) << key;
+        };
+        same("gain_margin_db", q.gainMarginDb);
+        same("phase_crossover_rad_s", q.phaseCrossover);
+        same("phase_margin_deg", q.phaseMarginDeg);
+        same("gain_crossover_rad_s", q.gainCrossover);
+        same("peak_db", q.peakDb);
+        same("peak_rad_s", q.peakOmega);
+        same("bandwidth_rad_s", q.bandwidth);
+        EXPECT_EQ(loop["phase_crossovers_rad_s"].toArray().size(),
+            static_cast<qsizetype>(q.phaseCrossovers.size()));
+    }
+    // The unstable loop has no peak and no bandwidth.
+    EXPECT_TRUE(loops[2].toObject()["peak_db"].isNull());
+    EXPECT_FALSE(loops[2].toObject()["stable"].toBool());
+    EXPECT_EQ(loops[2].toObject()["closed_loop_rhp_poles"].toInt(), 2);
+}
+
+TEST_F(VelmoraRender, ReportIsAFrenchTableAndLociDrawOverTheChart)
+{
+    const RunResult run = render(
+        { "--loop", "4/(s*(s+1)*(s+2))", "--report", "--markers", "0.5", "-o", path("loop.png") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Boucle 1 : 4/(s*(s+1)*(s+2))"));
+    EXPECT_TRUE(run.out.contains("marge de gain                 3,522 dB à 1,414 rad/s"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("marge de phase                11,42° à 1,143 rad/s"));
+    EXPECT_TRUE(run.out.contains("stable, 0 pôle à partie réelle positive"));
+    const QImage withLoop = QImage(path("loop.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage chart = renderInProcess(DefaultChartSettings(), WindowProfile());
+    ASSERT_EQ(withLoop.size(), chart.size());
+    // Red pixels of the locus, where the chart has none.
+    int red = 0;
+    for (int y = 0; y < chart.height(); ++y)
+        for (int x = 0; x < chart.width(); ++x)
+            red += withLoop.pixel(x, y) == qRgb(200, 0, 0) && chart.pixel(x, y) != qRgb(200, 0, 0);
+    EXPECT_GT(red, 300);
+}
+
+TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
+{
+    QTemporaryDir data;
+    const QString bad = data.filePath("bad.csv");
+    {
+        QFile file(bad);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("w,g,p\n1,0,-90\n0.5,-1,-100\n");
+    }
+    QStringList nine;
+    for (int i = 0; i < 9; ++i)
+        nine << "--loop"
+             << "1/s";
+    const Refusal refusals[] = {
+        { { "--loop", "4/(s*(s+1)" }, "colonne 11 : « ) » attendue" },
+        { { "--loop", "1/(s-s)" }, "dénominateur nul" },
+        { { "--loop", "exp(0.2*s)/s" }, "avance" },
+        { { "--loop-csv", bad }, "ligne 3 : les fréquences doivent croître strictement" },
+        { { "--loop-csv", data.filePath("missing.csv") }, "impossible de lire" },
+        { nine, "8 boucles au plus" },
+        { { "--loop", "1/s", "--loop-color", "#FF0000", "--loop-color", "#00FF00" },
+            "--loop-color : donnée 2 fois pour 1 boucle(s)" },
+        { { "--loop", "1/s", "--loop-gain-db", "100" }, "-100 < gain < 100" },
+        { { "--loop", "1/s", "--omega-min", "10", "--omega-max", "1" }, "--omega-min" },
+        { { "--loop", "1/s", "--markers", "1,-2" }, "--markers" },
+        { { "--report" }, "au moins une boucle" },
+    };
+    for (const Refusal &refusal : refusals) {
+        const RunResult run = render(QStringList(refusal.arguments) << "-o" << path("refused.png"));
+        EXPECT_EQ(run.exitCode, 2) << refusal.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(refusal.mention))) << run.err.toStdString();
+        EXPECT_TRUE(entries().isEmpty());
+    }
 }
 
 } // namespace
