@@ -1,24 +1,40 @@
 #!/usr/bin/env bash
-# Benchmarks: in-process rendering (Google Benchmark, medians of 10 repetitions), and the cold
-# velmora-render process against a bare Qt program that writes one PNG, both timed in one
-# hyperfine run (medians of 200 runs each).
+# Benchmarks (medians): the chart drawn in process; loops analysed and drawn; the cold
+# velmora-render process against a bare Qt program that writes one PNG (one hyperfine run);
+# velmora-render --report-json against python-control computing the same quantities, when
+# PYTHON_CONTROL names a python-control source tree (it is not a Debian package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh libbenchmark-dev hyperfine python3
+scripts/setup.sh libbenchmark-dev hyperfine python3 python3-numpy python3-scipy python3-matplotlib
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=ON >/dev/null
-cmake --build build-bench -j2 --target render_bench bare_png velmora-render
-build-bench/bench/render_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true \
-    | grep -E '^(Benchmark|-|BM_.*_median)'
+cmake --build build-bench -j2 --target render_bench loop_bench bare_png velmora-render
+for bench in render_bench loop_bench; do
+    build-bench/bench/$bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true \
+        | grep -E '^(Benchmark|-|BM_.*_median)'
+done
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+medians() { # hyperfine's JSON: each command's median, and the ratio of the second to the first
+    python3 - "$1" <<'PY'
+import json, sys
+first, second = json.load(open(sys.argv[1]))["results"]
+for r in (first, second):
+    print(f"{r['command'][:60]}: median {r['median'] * 1000:.1f} ms")
+print(f"ratio: {second['median'] / first['median']:.3f}")
+PY
+}
 hyperfine -N --warmup 10 --runs 200 --export-json "$out/cold.json" \
     "build-bench/bench/bare_png $out/bare.png" \
     "build-bench/tools/velmora-render -o $out/chart.png" >/dev/null
-python3 - "$out/cold.json" <<'PY'
-import json, sys
-bare, render = json.load(open(sys.argv[1]))["results"]
-print(f"bare Qt program, one PNG: median {bare['median'] * 1000:.1f} ms")
-print(f"velmora-render -o chart.png: median {render['median'] * 1000:.1f} ms")
-print(f"ratio: {render['median'] / bare['median']:.2f}")
-PY
+medians "$out/cold.json"
+
+loop='1000*(s+2)*(s+5)*exp(-0.05*s)/(s*(s+1)*(s+3)*(s+10)^2*(s^2+2*s+25)*(s+20)*(s+40)*(s+50))'
+if [ -n "${PYTHON_CONTROL:-}" ]; then
+    hyperfine -N --warmup 3 --runs 20 --export-json "$out/report.json" \
+        "env PYTHONPATH=$PYTHON_CONTROL /usr/bin/python3 bench/python_control_margins.py" \
+        "build-bench/tools/velmora-render --loop $loop --report-json" >/dev/null
+    medians "$out/report.json"
+else
+    echo "PYTHON_CONTROL unset: velmora-render --report-json is not compared with python-control"
+fi

@@ -6,6 +6,7 @@
 #include "render/rastersurface.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -21,6 +22,42 @@ namespace velmora {
 namespace {
 
 const char *const DocumentTitle = "Abaque";
+
+// The image with a palette of its own colours when it has 256 at most, as most charts do (their
+// text is antialiased in a few dozen greys): the same pixels, half the bytes, and written in half
+// the time. Null when the image has more colours.
+QImage paletted(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QImage out(rgb.size(), QImage::Format_Indexed8);
+    QHash<QRgb, uchar> index;
+    QList<QRgb> table;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *line = out.scanLine(y);
+        QRgb last = 0;
+        int lastIndex = -1;
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb color = in[x];
+            if (lastIndex < 0 || color != last) {
+                const auto found = index.constFind(color);
+                if (found != index.cend()) {
+                    lastIndex = *found;
+                } else {
+                    if (table.size() == 256)
+                        return {};
+                    lastIndex = static_cast<int>(table.size());
+                    index.insert(color, static_cast<uchar>(lastIndex));
+                    table.push_back(color);
+                }
+                last = color;
+            }
+            line[x] = static_cast<uchar>(lastIndex);
+        }
+    }
+    out.setColorTable(table);
+    return out;
+}
 
 QByteArray encodedImage(const QImage &image, const char *format)
 {
@@ -129,8 +166,11 @@ QByteArray ChartFileBytes(ChartFormat format, const ChartSettings &settings,
     const RenderProfile &profile, std::span<const ChartLayer *const> overlays)
 {
     switch (format) {
-    case ChartFormat::Png:
-        return encodedImage(ChartImage(settings, profile, overlays), "PNG");
+    case ChartFormat::Png: {
+        const QImage image = ChartImage(settings, profile, overlays);
+        const QImage fewColours = paletted(image);
+        return encodedImage(fewColours.isNull() ? image : fewColours, "PNG");
+    }
     case ChartFormat::Bmp:
         return encodedImage(ChartImage(settings, profile, overlays), "BMP");
     case ChartFormat::Svg:
