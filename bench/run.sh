@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmarks (medians): the chart drawn in process; loops analysed and drawn; the cold
-# velmora-render process against a bare Qt program that writes one PNG (one hyperfine run);
+# velmora-render process against a bare Qt program that writes one PNG (alternated runs);
 # velmora-render --report-json against python-control computing the same quantities, when
 # PYTHON_CONTROL names a python-control source tree (it is not a Debian package).
 set -euo pipefail
@@ -24,10 +24,9 @@ for r in (first, second):
 print(f"ratio: {second['median'] / first['median']:.3f}")
 PY
 }
-hyperfine -N --warmup 10 --runs 200 --export-json "$out/cold.json" \
-    "build-bench/bench/bare_png $out/bare.png" \
-    "build-bench/tools/velmora-render -o $out/chart.png" >/dev/null
-medians "$out/cold.json"
+# Alternated, 200 runs each: the machine's drifts slow both commands alike.
+bench/alternate.py 200 "build-bench/bench/bare_png $out/bare.png" \
+    "build-bench/tools/velmora-render -o $out/chart.png" 2>/dev/null
 
 loop='1000*(s+2)*(s+5)*exp(-0.05*s)/(s*(s+1)*(s+3)*(s+10)^2*(s^2+2*s+25)*(s+20)*(s+40)*(s+50))'
 if [ -n "${PYTHON_CONTROL:-}" ]; then

@@ -4,8 +4,17 @@
 #include "core/numbertext.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace velmora {
+
+Color DefaultLoopColor(std::size_t index)
+{
+    static constexpr Color palette[] = { RgbColor(200, 0, 0), RgbColor(0, 90, 200),
+        RgbColor(0, 140, 40), RgbColor(170, 0, 170), RgbColor(220, 120, 0), RgbColor(0, 150, 160),
+        RgbColor(120, 80, 20), RgbColor(90, 90, 90) };
+    return palette[index % std::size(palette)];
+}
 
 const std::vector<std::string> &DefaultIsogainTexts()
 {
@@ -76,6 +85,10 @@ EntryRange RangeOf(Entry entry, const ChartSettings &current)
         return { 400, true, 10001, false };
     case Entry::ImageHeight:
         return { 600, true, 10001, false };
+    case Entry::WindowImageWidth:
+        return { 150, true, 10001, false };
+    case Entry::WindowImageHeight:
+        return { 200, true, 10001, false };
     case Entry::LoopGainDb:
         return { -100, false, 100, false };
     case Entry::FontSize:

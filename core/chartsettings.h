@@ -2,6 +2,7 @@
 // layer)
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ constexpr int BlueOf(Color color)
 {
     return static_cast<int>((color >> 16) & 0xFF);
 }
+
+// The colours given to loops in turn when none is chosen: eight that stand apart on white.
+Color DefaultLoopColor(std::size_t index);
 
 // How the plot frame is drawn: axes, graduation marks and their labels.
 struct AxisStyle {
@@ -83,6 +87,8 @@ enum class Entry {
     BitmapHeight,
     ImageWidth, // pixels, images written by the command line; fraction dropped
     ImageHeight,
+    WindowImageWidth, // pixels, the chart window's image, drawn with the window's rules
+    WindowImageHeight,
     FontSize, // points, whole numbers
     LoopGainDb, // dB, the gain added to a loop
 };

@@ -327,14 +327,6 @@ void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, con
 
 } // namespace
 
-Color DefaultLoopColor(std::size_t index)
-{
-    static constexpr std::array<Color, 8> palette { RgbColor(200, 0, 0), RgbColor(0, 90, 200),
-        RgbColor(0, 140, 40), RgbColor(170, 0, 170), RgbColor(220, 120, 0), RgbColor(0, 150, 160),
-        RgbColor(120, 80, 20), RgbColor(90, 90, 90) };
-    return palette[index % palette.size()];
-}
-
 std::string ShortNumber(double value)
 {
     return SignificantText(value, 3, '.');

@@ -17,9 +17,6 @@ struct DrawnLoop {
     Color color = RgbColor(200, 0, 0);
 };
 
-// The colours given to loops in turn when none is chosen.
-Color DefaultLoopColor(std::size_t index);
-
 // The loops over the chart. Each locus is drawn in its colour, clipped to the plot frame, with
 // its phase shifted by whole turns as its analysis says, with small arrowheads in the direction
 // of increasing frequency and a dot and a label at each decade frequency (and each extra marker

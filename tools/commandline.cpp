@@ -4,6 +4,9 @@
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
 #include "plot/locus.h"
+#include "session/session.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -34,9 +37,18 @@ Sortie :
                            --report-json
   --profile PROFIL         window (300 x 475, défaut) ou clipboard (600 x 950,
                            étiquettes avec unités)
-  --width N, --height N    taille de l'image du profil clipboard, partie
-                           fractionnaire ignorée : {image-width},
-                           {image-height}
+  --width N, --height N    taille de l'image, partie fractionnaire ignorée ;
+                           profil window : {window-width},
+                           {window-height} ; profil clipboard :
+                           {image-width}, {image-height}
+                           (par défaut la taille du bitmap de la session)
+
+Session :
+  --session FICHIER        dessine une session enregistrée par Velmora
+                           (.velmora) : réglages, listes de valeurs et boucles
+                           visibles ; les options données après --session la
+                           modifient (des --loop ou --loop-csv remplacent ses
+                           boucles)
 
 Axes (mêmes limites que dans la fenêtre principale) :
   --gain-max V             gain maxi en dB, {gain-max} (défaut 40)
@@ -48,8 +60,9 @@ Axes (mêmes limites que dans la fenêtre principale) :
                            0 < V < |phase mini| / 2 (défaut 30)
 
 Contours :
-  --isogains LISTE         gains en boucle fermée en dB, séparés par des virgules,
-                           chacun dans {isogain} ; LISTE vide : aucun contour
+  --isogains LISTE         gains en boucle fermée en dB, séparés par des
+                           virgules, chacun dans {isogain} ;
+                           LISTE vide : aucun contour
   --isophases LISTE        phases en boucle fermée en degrés, chacune dans
                            {isophase}
 
@@ -71,7 +84,8 @@ Boucles (8 au plus, dans l'ordre où elles sont données) :
                            bornes des fréquences tracées et analysées, en rad/s
   --markers LISTE          fréquences en rad/s marquées sur chaque lieu
   --report                 imprime les marges, la résonance, la bande passante
-                           et la stabilité de chaque boucle (tableau en français)
+                           et la stabilité de chaque boucle (tableau, en
+                           français)
   --report-json            les mêmes grandeurs en JSON
 
 Apparence :
@@ -93,11 +107,11 @@ fichier n'est écrit).
 
 const std::set<std::string> &valueOptions()
 {
-    static const std::set<std::string> names { "-o", "--output", "--profile", "--width", "--height",
-        "--gain-max", "--gain-min", "--gain-step", "--phase-min", "--phase-step", "--isogains",
-        "--isophases", "--font", "--font-size", "--axis-color", "--isogain-color",
-        "--isophase-color", "--loop", "--loop-csv", "--loop-color", "--loop-gain-db", "--omega-min",
-        "--omega-max", "--markers" };
+    static const std::set<std::string> names { "-o", "--output", "--session", "--profile",
+        "--width", "--height", "--gain-max", "--gain-min", "--gain-step", "--phase-min",
+        "--phase-step", "--isogains", "--isophases", "--font", "--font-size", "--axis-color",
+        "--isogain-color", "--isophase-color", "--loop", "--loop-csv", "--loop-color",
+        "--loop-gain-db", "--omega-min", "--omega-max", "--markers" };
     return names;
 }
 
@@ -108,7 +122,7 @@ const std::set<std::string> &flagOptions()
     return names;
 }
 
-std::string quoted(const std::string &text)
+std::string inGuillemets(const std::string &text)
 {
     return "« " + text + " »";
 }
@@ -119,9 +133,9 @@ double number(const std::string &option, const std::string &text)
         if (const std::optional<double> v = StrictTextToReal(text))
             return *v;
     } catch (const FloatingPointError &error) {
-        throw UsageError(option + " : " + quoted(text) + " : " + error.what());
+        throw UsageError(option + " : " + inGuillemets(text) + " : " + error.what());
     }
-    throw UsageError(option + " : " + quoted(text) + " n'est pas un nombre");
+    throw UsageError(option + " : " + inGuillemets(text) + " n'est pas un nombre");
 }
 
 double acceptedNumber(const std::string &option, const std::string &text,
@@ -129,7 +143,8 @@ double acceptedNumber(const std::string &option, const std::string &text,
 {
     const double v = number(option, text);
     if (!accepted(v))
-        throw UsageError(option + " : valeur refusée " + quoted(text) + " : il faut " + range);
+        throw UsageError(
+            option + " : valeur refusée " + inGuillemets(text) + " : il faut " + range);
     return v;
 }
 
@@ -173,7 +188,7 @@ Color color(const std::string &option, const std::string &text)
         && text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
     if (!wellFormed)
         throw UsageError(
-            option + " : " + quoted(text) + " : couleur attendue sous la forme #RRGGBB");
+            option + " : " + inGuillemets(text) + " : couleur attendue sous la forme #RRGGBB");
     const unsigned long rgb = std::stoul(text.substr(1), nullptr, 16);
     return RgbColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
 }
@@ -184,30 +199,40 @@ double positiveFrequency(const std::string &option, const std::string &text)
         option, text, [](double v) { return v > 0 && std::isfinite(v); }, "une fréquence > 0");
 }
 
-// The options as given: each value option with its values in order, and the flags seen.
+// The options as given, in order: each value option with its value, each flag with none.
 struct Given {
-    std::vector<std::pair<std::string, std::string>> values;
-    std::set<std::string> flags;
+    struct Option {
+        std::string name;
+        std::string value;
+    };
+    std::vector<Option> options;
 
     bool has(const std::string &name) const
     {
         return std::any_of(
-            values.begin(), values.end(), [&](const auto &v) { return v.first == name; });
+            options.begin(), options.end(), [&](const Option &o) { return o.name == name; });
     }
     // The last value of an option given once or more.
     const std::string &last(const std::string &name) const
     {
         const auto found = std::find_if(
-            values.rbegin(), values.rend(), [&](const auto &v) { return v.first == name; });
-        return found->second;
+            options.rbegin(), options.rend(), [&](const Option &o) { return o.name == name; });
+        return found->value;
     }
     std::vector<std::string> all(const std::string &name) const
     {
         std::vector<std::string> found;
-        for (const auto &[option, value] : values)
-            if (option == name)
-                found.push_back(value);
+        for (const Option &option : options)
+            if (option.name == name)
+                found.push_back(option.value);
         return found;
+    }
+    // The options that follow the first one of this name (all of them when it is not given).
+    Given after(const std::string &name) const
+    {
+        const auto found = std::find_if(
+            options.begin(), options.end(), [&](const Option &o) { return o.name == name; });
+        return Given { { found == options.end() ? options.begin() : found + 1, options.end() } };
     }
 };
 
@@ -229,20 +254,20 @@ Given gather(const std::vector<std::string> &arguments, bool &help)
         if (flagOptions().count(name)) {
             if (value)
                 throw UsageError(name + " ne prend pas de valeur");
-            given.flags.insert(name);
+            given.options.push_back({ name, {} });
             continue;
         }
         if (!valueOptions().count(name)) {
             if (name.rfind("-", 0) == 0 && name.size() > 1)
-                throw UsageError("option inconnue " + quoted(name));
-            throw UsageError("argument inattendu " + quoted(name));
+                throw UsageError("option inconnue " + inGuillemets(name));
+            throw UsageError("argument inattendu " + inGuillemets(name));
         }
         if (!value) {
             if (i + 1 >= arguments.size())
                 throw UsageError(name + " : valeur manquante");
             value = arguments[++i];
         }
-        given.values.emplace_back(name == "--output" ? "-o" : name, *value);
+        given.options.push_back({ name == "--output" ? "-o" : name, *value });
     }
     return given;
 }
@@ -277,8 +302,9 @@ void readChartOptions(const Given &given, RenderJob &job)
     if (given.has("--isophases"))
         s.isophaseValues
             = valueList("--isophases", given.last("--isophases"), Entry::IsophaseValue, "phase");
-    s.axisStyle.grid = given.flags.count("--grid") > 0;
-    s.axisStyle.dottedGrid = given.flags.count("--dotted-grid") > 0;
+    // A flag turns its setting on; without it, the setting stays as it was (off by default).
+    s.axisStyle.grid = s.axisStyle.grid || given.has("--grid");
+    s.axisStyle.dottedGrid = s.axisStyle.dottedGrid || given.has("--dotted-grid");
     if (given.has("--font")) {
         if (given.last("--font").empty())
             throw UsageError("--font : nom de police vide");
@@ -302,29 +328,31 @@ void readProfile(const Given &given, RenderJob &job)
 {
     const ChartSettings &s = job.settings;
     const std::string profile = given.has("--profile") ? given.last("--profile") : "window";
-    if (profile == "clipboard") {
-        int width = s.bitmapWidth;
-        int height = s.bitmapHeight;
+    const bool clipboard = profile == "clipboard";
+    if (clipboard || profile == "window") {
+        // The clipboard's size is the settings' bitmap size (a session's, or 600 x 950).
+        int width = clipboard ? s.bitmapWidth : WindowProfile().width;
+        int height = clipboard ? s.bitmapHeight : WindowProfile().height;
         // The fraction is dropped, as the bitmap-size dialog drops it.
         if (given.has("--width"))
-            width = static_cast<int>(
-                entry("--width", given.last("--width"), Entry::ImageWidth, s, "largeur"));
+            width = static_cast<int>(entry("--width", given.last("--width"),
+                clipboard ? Entry::ImageWidth : Entry::WindowImageWidth, s, "largeur"));
         if (given.has("--height"))
-            height = static_cast<int>(
-                entry("--height", given.last("--height"), Entry::ImageHeight, s, "hauteur"));
-        job.profile = ClipboardProfile(width, height);
-    } else if (profile == "window") {
-        if (given.has("--width") || given.has("--height"))
-            throw UsageError("--width et --height ne valent que pour --profile clipboard");
+            height = static_cast<int>(entry("--height", given.last("--height"),
+                clipboard ? Entry::ImageHeight : Entry::WindowImageHeight, s, "hauteur"));
+        job.profile = clipboard ? ClipboardProfile(width, height) : WindowProfile(width, height);
     } else {
         throw UsageError(
-            "--profile : " + quoted(profile) + " inconnu : window ou clipboard attendu");
+            "--profile : " + inGuillemets(profile) + " inconnu : window ou clipboard attendu");
     }
 }
 
 void readLoops(const Given &given, RenderJob &job)
 {
-    for (const auto &[option, value] : given.values) {
+    // Loops given here replace those of a session.
+    if (given.has("--loop") || given.has("--loop-csv"))
+        job.loops.clear();
+    for (const auto &[option, value] : given.options) {
         if (option != "--loop" && option != "--loop-csv")
             continue;
         if (job.loops.size() == MaxLoops)
@@ -334,6 +362,7 @@ void readLoops(const Given &given, RenderJob &job)
         (option == "--loop" ? loop.expression : loop.csvPath) = value;
         if (value.empty())
             throw UsageError(option + " : valeur vide");
+        loop.hertz = job.hertz;
         loop.color = DefaultLoopColor(job.loops.size());
         job.loops.push_back(loop);
     }
@@ -349,7 +378,11 @@ void readLoops(const Given &given, RenderJob &job)
     for (std::size_t i = 0; i < gains.size(); ++i)
         job.loops[i].gainDb
             = entry("--loop-gain-db", gains[i], Entry::LoopGainDb, job.settings, "gain");
-    job.hertz = given.flags.count("--loop-hz") > 0;
+}
+
+// What only the command line says: frequencies, markers and reports.
+void readAnalysis(const Given &given, RenderJob &job)
+{
     if (given.has("--omega-min"))
         job.omegaMin = positiveFrequency("--omega-min", given.last("--omega-min"));
     if (given.has("--omega-max"))
@@ -359,8 +392,31 @@ void readLoops(const Given &given, RenderJob &job)
     if (given.has("--markers"))
         for (const std::string &item : commaSeparated(given.last("--markers")))
             job.markers.push_back(positiveFrequency("--markers", item));
-    job.report = given.flags.count("--report") > 0;
-    job.reportJson = given.flags.count("--report-json") > 0;
+    job.report = given.has("--report");
+    job.reportJson = given.has("--report-json");
+}
+
+// The session's settings and its visible loops, as the desktop program draws them.
+void readSession(const std::string &path, RenderJob &job)
+{
+    Session session;
+    try {
+        session = ReadSessionFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    } catch (const SessionError &error) {
+        throw UsageError(std::string("--session : ") + error.what());
+    }
+    job.settings = session.settings;
+    for (const SessionLoop &loop : session.loops) {
+        if (!loop.visible)
+            continue;
+        LoopRequest request;
+        request.expression = loop.expression;
+        request.csvPath = QFile::encodeName(QString::fromStdString(loop.csvPath)).toStdString();
+        request.hertz = loop.csvHertz;
+        request.gainDb = loop.gainDb;
+        request.color = loop.color;
+        job.loops.push_back(request);
+    }
 }
 
 } // namespace
@@ -371,9 +427,18 @@ RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
     const Given given = gather(arguments, job.help);
     if (job.help)
         return job;
-    readChartOptions(given, job);
+    // A session sets the chart and the loops; the options that follow it change them.
+    const std::vector<std::string> sessions = given.all("--session");
+    if (sessions.size() > 1)
+        throw UsageError("--session : une seule session à la fois");
+    if (!sessions.empty())
+        readSession(sessions.front(), job);
+    const Given chartOptions = given.after("--session");
+    job.hertz = given.has("--loop-hz");
+    readChartOptions(chartOptions, job);
     readProfile(given, job);
-    readLoops(given, job);
+    readLoops(chartOptions, job);
+    readAnalysis(given, job);
     const bool wantsFile = given.has("-o");
     if (wantsFile && given.last("-o").empty())
         throw UsageError("-o : nom de fichier vide");
@@ -382,7 +447,8 @@ RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
             "l'option -o FICHIER est obligatoire (sauf avec --report ou --report-json)");
     if ((job.report || job.reportJson) && job.loops.empty())
         throw UsageError(
-            "--report et --report-json demandent au moins une boucle (--loop ou --loop-csv)");
+            "--report et --report-json demandent au moins une boucle (--loop, --loop-csv ou une "
+            "session qui en a)");
     if (job.report && job.reportJson)
         throw UsageError("--report et --report-json ne vont pas ensemble");
     if (wantsFile) {
@@ -403,6 +469,8 @@ std::string HelpText()
     const std::map<std::string, std::string> ranges {
         { "{image-width}", range(Entry::ImageWidth, "N") },
         { "{image-height}", range(Entry::ImageHeight, "N") },
+        { "{window-width}", range(Entry::WindowImageWidth, "N") },
+        { "{window-height}", range(Entry::WindowImageHeight, "N") },
         { "{gain-max}", range(Entry::GainMax, "V") },
         { "{gain-min}", range(Entry::GainMin, "V") },
         { "{phase-min}", range(Entry::PhaseMin, "V") },

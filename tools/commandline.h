@@ -24,6 +24,7 @@ public:
 struct LoopRequest {
     std::string expression; // empty for a file
     std::string csvPath; // bytes as given
+    bool hertz = false; // the file's frequencies are in Hz
     double gainDb = 0;
     Color color = 0;
 };
@@ -35,7 +36,7 @@ struct RenderJob {
     ChartSettings settings = DefaultChartSettings();
     RenderProfile profile = WindowProfile();
     std::vector<LoopRequest> loops;
-    bool hertz = false; // CSV frequencies in Hz
+    bool hertz = false; // the command line's CSV frequencies are in Hz
     std::optional<double> omegaMin; // rad/s
     std::optional<double> omegaMax;
     std::vector<double> markers; // rad/s

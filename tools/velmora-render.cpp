@@ -1,11 +1,11 @@
 // tools/velmora-render.cpp — headless renderer: the chart, with loops, to a PNG, BMP, SVG or PDF
 // file, and the loops' quantities as a table or JSON (tools layer)
 #include "core/loopanalysis.h"
+#include "core/loopreport.h"
 #include "core/memorytuning.h"
 #include "plot/locus.h"
 #include "render/chartfile.h"
 #include "tools/commandline.h"
-#include "tools/loopreport.h"
 #include "tools/outputfile.h"
 
 #include <QFile>
@@ -63,7 +63,7 @@ std::vector<std::pair<ReportedLoop, DrawnLoop>> analyse(const RenderJob &job)
             text << file.rdbuf();
             try {
                 analysis = AnalyseMeasuredLoop(
-                    ReadMeasuredResponse(text.str(), job.hertz), request.gainDb, options);
+                    ReadMeasuredResponse(text.str(), request.hertz), request.gainDb, options);
             } catch (const DataError &error) {
                 throw UsageError("--loop-csv « " + name + " » : " + error.what());
             }

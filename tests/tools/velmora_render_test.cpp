@@ -111,7 +111,10 @@ TEST_F(VelmoraRender, RefusedValuesExitTwoNamingTheOptionAndWriteNothing)
         { { "--gain-max", "1e400" }, "Débordement en virgule flottante" },
         { { "--profile", "clipboard", "--width", "399" }, "--width" },
         { { "--profile", "clipboard", "--height", "10001" }, "--height" },
-        { { "--width", "500" }, "--profile clipboard" },
+        { { "--width", "149.9" }, "150 <= largeur < 10001" },
+        { { "--profile", "window", "--height", "199" }, "200 <= hauteur < 10001" },
+        { { "--session", "absent.velmora" }, "impossible de lire la session" },
+        { { "--session", "a.velmora", "--session", "b.velmora" }, "une seule session" },
         { { "--profile", "poster" }, "--profile" },
         { { "--axis-color", "red" }, "#RRGGBB" },
         { { "--font-size", "8.5" }, "--font-size" },
@@ -341,7 +344,7 @@ TEST_F(VelmoraRender, ReportIsAFrenchTableAndLociDrawOverTheChart)
     EXPECT_TRUE(run.out.contains("marge de gain                 3,522 dB à 1,414 rad/s"))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("marge de phase                11,42° à 1,143 rad/s"));
-    EXPECT_TRUE(run.out.contains("stable, 0 pôle à partie réelle positive"));
+    EXPECT_TRUE(run.out.contains("stable, aucun pôle à partie réelle positive"));
     const QImage withLoop = QImage(path("loop.png")).convertToFormat(QImage::Format_RGB32);
     const QImage chart = renderInProcess(DefaultChartSettings(), WindowProfile());
     ASSERT_EQ(withLoop.size(), chart.size());
@@ -386,6 +389,59 @@ TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(refusal.mention))) << run.err.toStdString();
         EXPECT_TRUE(entries().isEmpty());
     }
+}
+
+TEST_F(VelmoraRender, SessionDrawsAsItsOptionsWouldAndLaterOptionsChangeIt)
+{
+    {
+        QFile data(path("plant.csv"));
+        ASSERT_TRUE(data.open(QIODevice::WriteOnly));
+        data.write("f;gain;phase\n0.1;20;-95\n1;0;-150\n10;-30;-250\n");
+        QFile session(path("tuned.velmora"));
+        ASSERT_TRUE(session.open(QIODevice::WriteOnly));
+        session.write(R"JSON({"format": "velmora-session", "version": 1,
+            "settings": {"gain_max": 20, "grid": true, "bitmap_width": 500, "bitmap_height": 800},
+            "isogains": ["6", "0", "-3"],
+            "loops": [{"expression": "4/(s*(s+1)*(s+2))", "color": "#00AA00", "gain_db": 2},
+                      {"expression": "1/s", "visible": false},
+                      {"csv": "plant.csv", "csv_hz": true, "color": "#0000FF"}]})JSON");
+    }
+    const QStringList same { "--gain-max", "20", "--grid", "--isogains", "6,0,-3", "--loop",
+        "4/(s*(s+1)*(s+2))", "--loop-gain-db", "2", "--loop-color", "#00AA00", "--loop-csv",
+        path("plant.csv"), "--loop-hz", "--loop-color", "#0000FF" };
+    const auto image = [&](QStringList arguments, const char *name) {
+        const RunResult run = render(arguments << "-o" << path(name));
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
+    };
+    const QString session = path("tuned.velmora");
+    const QImage fromSession = image({ "--session", session }, "session.png");
+    EXPECT_EQ(fromSession, image(same, "options.png"));
+    // Options before the session are replaced by it; options after it change it.
+    EXPECT_EQ(image({ "--gain-max", "30", "--session", session }, "before.png"), fromSession);
+    EXPECT_EQ(image({ "--session", session, "--gain-max", "30" }, "after.png"),
+        image(QStringList(same) << "--gain-max"
+                                << "30",
+            "after-options.png"));
+    // The clipboard profile takes the session's bitmap size.
+    EXPECT_EQ(image({ "--session", session, "--profile", "clipboard" }, "big.png").size(),
+        QSize(500, 800));
+    // The hidden loop is neither drawn nor reported; a loop given after the session replaces
+    // its loops.
+    const RunResult report = render({ "--session", session, "--report" });
+    EXPECT_TRUE(report.out.contains("Boucle 2 : " + path("plant.csv"))) << report.out.toStdString();
+    EXPECT_FALSE(report.out.contains("1/s"));
+    const RunResult replaced = render({ "--session", session, "--loop", "2/(s+1)^3", "--report" });
+    EXPECT_TRUE(replaced.out.contains("Boucle 1 : 2/(s+1)^3"));
+    EXPECT_FALSE(replaced.out.contains("Boucle 2"));
+}
+
+TEST_F(VelmoraRender, WindowProfileDrawsAtAnyAcceptedSize)
+{
+    const RunResult run = render({ "--width", "640.9", "--height", "480", "-o", path("wide.png") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QImage(path("wide.png")).convertToFormat(QImage::Format_RGB32),
+        renderInProcess(DefaultChartSettings(), WindowProfile(640, 480)));
 }
 
 } // namespace

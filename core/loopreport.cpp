@@ -1,5 +1,5 @@
-// tools/loopreport.cpp — the quantities of the loops, as a French table or as JSON (tools layer)
-#include "tools/loopreport.h"
+// core/loopreport.cpp — the quantities of the loops, as a French table or as JSON (core layer)
+#include "core/loopreport.h"
 
 #include "core/numbertext.h"
 
@@ -93,11 +93,38 @@ std::string jsonArray(const std::vector<double> &values)
 
 } // namespace
 
+std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities &q)
+{
+    std::vector<std::pair<std::string, std::string>> rows;
+    const std::string poles = q.closedLoopRhpPoles == 0
+        ? std::string("aucun pôle à partie réelle positive")
+        : std::to_string(q.closedLoopRhpPoles) + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle")
+            + " à partie réelle positive";
+    rows.emplace_back("boucle fermée", (q.stable ? "stable, " : "instable, ") + poles);
+    rows.emplace_back("marge de gain",
+        q.gainMarginDb ? FrenchNumber(*q.gainMarginDb) + " dB à " + frequency(*q.phaseCrossover)
+                       : "aucune (pas de croisement de phase)");
+    rows.emplace_back("marge de phase",
+        q.phaseMarginDeg ? FrenchNumber(*q.phaseMarginDeg) + "° à " + frequency(*q.gainCrossover)
+                         : "aucune (pas de croisement de gain)");
+    const char *unstable = "sans objet (boucle fermée instable)";
+    rows.emplace_back("résonance Mr",
+        !q.stable      ? unstable
+            : q.peakDb ? FrenchNumber(*q.peakDb) + " dB à " + frequency(*q.peakOmega)
+                       : "sans objet");
+    rows.emplace_back("bande passante ωb",
+        !q.stable         ? unstable
+            : q.bandwidth ? frequency(*q.bandwidth)
+                          : "aucune dans la plage de fréquences");
+    rows.emplace_back("croisements de gain (0 dB)", frequencies(q.gainCrossovers));
+    rows.emplace_back("croisements de phase (-180°)", frequencies(q.phaseCrossovers));
+    return rows;
+}
+
 std::string ReportText(const std::vector<ReportedLoop> &loops)
 {
     std::string text;
     for (std::size_t i = 0; i < loops.size(); ++i) {
-        const LoopQuantities &q = loops[i].quantities;
         if (i > 0)
             text += '\n';
         text += "Boucle ";
@@ -105,27 +132,8 @@ std::string ReportText(const std::vector<ReportedLoop> &loops)
         text += " : ";
         text += loops[i].expression;
         text += '\n';
-        const std::string poles = std::to_string(q.closedLoopRhpPoles)
-            + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle") + " à partie réelle positive";
-        row(text, "boucle fermée", (q.stable ? "stable, " : "instable, ") + poles);
-        row(text, "marge de gain",
-            q.gainMarginDb ? FrenchNumber(*q.gainMarginDb) + " dB à " + frequency(*q.phaseCrossover)
-                           : "aucune (pas de croisement de phase)");
-        row(text, "marge de phase",
-            q.phaseMarginDeg
-                ? FrenchNumber(*q.phaseMarginDeg) + "° à " + frequency(*q.gainCrossover)
-                : "aucune (pas de croisement de gain)");
-        const char *unstable = "sans objet (boucle fermée instable)";
-        row(text, "résonance Mr",
-            !q.stable      ? unstable
-                : q.peakDb ? FrenchNumber(*q.peakDb) + " dB à " + frequency(*q.peakOmega)
-                           : "sans objet");
-        row(text, "bande passante ωb",
-            !q.stable         ? unstable
-                : q.bandwidth ? frequency(*q.bandwidth)
-                              : "aucune dans la plage de fréquences");
-        row(text, "croisements de gain (0 dB)", frequencies(q.gainCrossovers));
-        row(text, "croisements de phase (-180°)", frequencies(q.phaseCrossovers));
+        for (const auto &[name, value] : ReportRows(loops[i].quantities))
+            row(text, name, value);
     }
     return text;
 }

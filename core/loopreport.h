@@ -1,9 +1,10 @@
-// tools/loopreport.h — the quantities of the loops, as a French table or as JSON (tools layer)
+// core/loopreport.h — the quantities of the loops, as a French table or as JSON (core layer)
 #pragma once
 
 #include "core/loopanalysis.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -13,6 +14,9 @@ struct ReportedLoop {
     std::string expression;
     LoopQuantities quantities;
 };
+
+// The rows of a loop's table: what is read, and its value in French ("3,522 dB à 1,414 rad/s").
+std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities &quantities);
 
 // A table per loop, in French, numbers with a decimal comma.
 std::string ReportText(const std::vector<ReportedLoop> &loops);
