@@ -4,6 +4,8 @@
 #include "ui/programwindows.h"
 #include "ui/prompts.h"
 
+#include <QTimer>
+
 int main(int argc, char **argv)
 {
     velmora::KeepFreedMemoryForReuse();
@@ -15,5 +17,12 @@ int main(int argc, char **argv)
     // Without a window manager nothing else would give it the focus, and its activation is what
     // draws the first chart.
     windows.mainWindow.activateWindow();
+    // "velmora FILE.velmora" opens the session once the windows stand; a refused file is
+    // reported and the program goes on from the defaults.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (!arguments.isEmpty()) {
+        QTimer::singleShot(0, &windows.mainWindow,
+            [&windows, path = arguments.front()] { windows.mainWindow.openSessionFile(path); });
+    }
     return application.exec();
 }

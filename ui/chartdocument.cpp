@@ -114,4 +114,90 @@ void ChartDocument::setBitmapSize(int width, int height)
     emit bitmapSizeChanged();
 }
 
+bool ChartDocument::addLoop(DocumentLoop loop)
+{
+    if (m_loops.size() >= MaxDocumentLoops)
+        return false;
+    m_loops.push_back(std::move(loop));
+    m_analyses.emplace_back();
+    emit loopsChanged();
+    return true;
+}
+
+void ChartDocument::replaceLoop(std::size_t index, DocumentLoop loop)
+{
+    DocumentLoop &kept = m_loops.at(index);
+    loop.color = kept.color;
+    loop.gainDb = kept.gainDb;
+    loop.visible = kept.visible;
+    kept = std::move(loop);
+    loopChanged(index);
+}
+
+void ChartDocument::removeLoop(std::size_t index)
+{
+    m_loops.erase(m_loops.begin() + static_cast<std::ptrdiff_t>(index));
+    m_analyses.erase(m_analyses.begin() + static_cast<std::ptrdiff_t>(index));
+    emit loopsChanged();
+}
+
+void ChartDocument::setLoopGain(std::size_t index, double gainDb)
+{
+    m_loops.at(index).gainDb = gainDb;
+    loopChanged(index);
+}
+
+void ChartDocument::setLoopColor(std::size_t index, Color color)
+{
+    m_loops.at(index).color = color;
+    emit loopsChanged(); // the analysis stays
+}
+
+void ChartDocument::setLoopVisible(std::size_t index, bool visible)
+{
+    m_loops.at(index).visible = visible;
+    emit loopsChanged();
+}
+
+void ChartDocument::loopChanged(std::size_t index)
+{
+    m_analyses.at(index).analysis.reset();
+    emit loopsChanged();
+}
+
+const LoopAnalysis &ChartDocument::analysis(std::size_t index) const
+{
+    CachedAnalysis &cached = m_analyses.at(index);
+    const ChartSettings &s = m_settings;
+    if (!cached.analysis || cached.gainMin != s.gainMin || cached.gainMax != s.gainMax
+        || cached.phaseMin != s.phaseMin || cached.phaseMax != s.phaseMax) {
+        cached.analysis = m_loops.at(index).analyse(s);
+        cached.gainMin = s.gainMin;
+        cached.gainMax = s.gainMax;
+        cached.phaseMin = s.phaseMin;
+        cached.phaseMax = s.phaseMax;
+    }
+    return *cached.analysis;
+}
+
+std::vector<DrawnLoop> ChartDocument::visibleLoops() const
+{
+    std::vector<DrawnLoop> drawn;
+    for (std::size_t i = 0; i < m_loops.size(); ++i)
+        if (m_loops[i].visible)
+            drawn.push_back({ analysis(i), m_loops[i].color });
+    return drawn;
+}
+
+void ChartDocument::replace(const ChartSettings &settings, const QStringList &isogainTexts,
+    const QStringList &isophaseTexts, std::vector<DocumentLoop> loops)
+{
+    m_settings = settings;
+    m_isogainTexts = isogainTexts;
+    m_isophaseTexts = isophaseTexts;
+    m_loops = std::move(loops);
+    m_analyses.assign(m_loops.size(), {});
+    emit replaced();
+}
+
 } // namespace velmora

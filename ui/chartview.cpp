@@ -1,27 +1,58 @@
 // ui/chartview.cpp — the widget that paints the chart (ui layer)
 #include "ui/chartview.h"
 
+#include "core/closedloop.h"
+#include "core/numbertext.h"
 #include "plot/renderchart.h"
 #include "render/rastersurface.h"
 #include "ui/application.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace velmora {
+
+namespace {
+
+// How near the pointer must be to a locus, in pixels, to read it or drag it.
+constexpr double Reach = 6;
+
+QString closedLoopText(GainPhase open)
+{
+    const GainPhase closed = ClosedLoopOf(open);
+    if (std::isinf(closed.gainDb))
+        return QStringLiteral("T : point critique");
+    return QStringLiteral("T : %1 dB %2°")
+        .arg(QString::fromStdString(FrenchDecimal(closed.gainDb, 1)),
+            QString::fromStdString(FrenchDecimal(closed.phaseDeg, 1)));
+}
+
+QString openLoopText(GainPhase open)
+{
+    return QStringLiteral("G : %1° %2 dB")
+        .arg(QString::fromStdString(FrenchDecimal(open.phaseDeg, 1)),
+            QString::fromStdString(FrenchDecimal(open.gainDb, 1)));
+}
+
+} // namespace
 
 ChartView::ChartView(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
-void ChartView::setChart(const ChartSettings &settings, const RenderProfile &profile)
+void ChartView::setChart(
+    const ChartSettings &settings, const RenderProfile &profile, std::vector<ViewedLoop> loops)
 {
     m_settings = settings;
     m_profile = profile;
+    m_loops = std::move(loops);
     m_stale = true;
     resize(profile.width, profile.height);
     update();
@@ -34,7 +65,13 @@ QImage ChartView::image()
     m_stale = false;
     RasterSurface surface(m_profile.width, m_profile.height, &m_shapes);
     try {
-        RenderChart(m_settings, m_profile, surface);
+        std::vector<DrawnLoop> drawn;
+        for (const ViewedLoop &loop : m_loops)
+            drawn.push_back(loop.drawn);
+        const LociLayer layer(std::move(drawn), {}, m_settings.axisStyle.axisColor);
+        const ChartLayer *overlays[] = { &layer };
+        RenderChart(m_settings, m_profile, surface,
+            m_loops.empty() ? std::span<const ChartLayer *const> {} : overlays);
     } catch (const std::exception &error) {
         // The partial chart is shown; the report waits until painting is over.
         QTimer::singleShot(0, [message = std::string(error.what())] {
@@ -50,6 +87,84 @@ void ChartView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.drawImage(0, 0, image());
+}
+
+ChartMapping ChartView::mapping() const
+{
+    return MappingOf(FrameOf(m_profile.width, m_profile.height), m_settings);
+}
+
+std::optional<std::pair<const ViewedLoop *, ResponsePoint>> ChartView::locusNear(
+    QPointF position) const
+{
+    const ChartMapping map = mapping();
+    std::optional<std::pair<const ViewedLoop *, ResponsePoint>> nearest;
+    double best = Reach * Reach;
+    for (const ViewedLoop &loop : m_loops) {
+        const double shift = loop.drawn.analysis.phaseShiftDeg;
+        for (const ResponsePoint &p : loop.drawn.analysis.locus) {
+            const double dx = map.columnOf(p.phaseDeg + shift) - position.x();
+            const double dy = map.rowOf(p.gainDb) - position.y();
+            const double d2 = dx * dx + dy * dy;
+            if (d2 < best) {
+                best = d2;
+                nearest = std::pair { &loop, p };
+            }
+        }
+    }
+    return nearest;
+}
+
+QString ChartView::readOutAt(QPointF position) const
+{
+    const ChartMapping map = mapping();
+    if (!map.frame.contains(position.x(), position.y()))
+        return {};
+    if (const auto near = locusNear(position)) {
+        const ResponsePoint &p = near->second;
+        const GainPhase open { p.gainDb, p.phaseDeg + near->first->drawn.analysis.phaseShiftDeg };
+        return QStringLiteral("Boucle %1, ω %2 rad/s   %3   %4")
+            .arg(near->first->index + 1)
+            .arg(QString::fromStdString(FrenchNumber(p.omega)), openLoopText(open),
+                closedLoopText(open));
+    }
+    const GainPhase open { map.gainAt(position.y()), map.phaseAt(position.x()) };
+    return openLoopText(open) + QStringLiteral("   ") + closedLoopText(open);
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF position = event->position();
+    if (m_drag) {
+        const ChartMapping map = mapping();
+        const double dbPerPixel = (map.gainMax - map.gainMin) / (map.frame.bottom - map.frame.top);
+        const double gain = std::clamp(
+            m_drag->startGainDb - (position.y() - m_drag->startRow) * dbPerPixel, -99.9, 99.9);
+        emit loopGainDragged(m_drag->index, gain);
+    }
+    emit readOutChanged(readOutAt(position));
+}
+
+void ChartView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (const auto near = locusNear(event->position())) {
+        m_drag = Drag { near->first->index, near->first->gainDb, event->position().y() };
+        setCursor(Qt::SizeVerCursor);
+    }
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent *)
+{
+    m_drag.reset();
+    unsetCursor();
+}
+
+void ChartView::leaveEvent(QEvent *)
+{
+    if (!m_drag)
+        emit readOutChanged(QString());
 }
 
 } // namespace velmora

@@ -1,39 +1,76 @@
-// ui/chartview.h — the widget that paints the chart from its own copy of the settings (ui layer)
+// ui/chartview.h — the widget that paints the chart from its own copy of what it draws, reads
+// values under the pointer and lets a locus be dragged up or down (ui layer)
 #pragma once
 
 #include "core/chartsettings.h"
+#include "plot/locus.h"
 #include "plot/renderprofile.h"
 #include "render/labelshapes.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
+
 namespace velmora {
 
-// Holds what it draws (settings and profile) and paints the chart from it, rendering again only
-// after a change, with the labels shaped for the drawings before. It is as large as the chart image
-// and shows it at its natural size.
+// A loop as the view draws it, with its place in the document.
+struct ViewedLoop {
+    std::size_t index; // in the document
+    double gainDb; // the loop's gain, which a drag starts from
+    DrawnLoop drawn;
+};
+
+// Holds what it draws (settings, profile, loops) and paints the chart from it, rendering again
+// only after a change, with the labels shaped for the drawings before. It is as large as the
+// chart image and shows it at its natural size.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
     explicit ChartView(QWidget *parent = nullptr);
 
     // What to draw from now on; the view is resized to the profile's image and repainted.
-    void setChart(const ChartSettings &settings, const RenderProfile &profile);
+    void setChart(const ChartSettings &settings, const RenderProfile &profile,
+        std::vector<ViewedLoop> loops = {});
 
     // The chart as the view paints it, rendered now if a change has not been painted yet. An
     // error in drawing leaves the image drawn so far, and the error goes to the error report.
     QImage image();
 
+    // What the read-out says at a point of the view: empty outside the plot frame; the open-loop
+    // phase and gain there and the closed-loop gain and phase of that point; near a locus, the
+    // loop, its frequency there and the closed loop at that frequency.
+    QString readOutAt(QPointF position) const;
+
+signals:
+    void readOutChanged(const QString &text);
+    // A locus dragged up or down: the loop's new gain, dB.
+    void loopGainDragged(std::size_t index, double gainDb);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    ChartMapping mapping() const;
+    // The loop whose drawn locus passes within a few pixels of `position`, and its point there.
+    std::optional<std::pair<const ViewedLoop *, ResponsePoint>> locusNear(QPointF position) const;
+
     ChartSettings m_settings;
     RenderProfile m_profile;
+    std::vector<ViewedLoop> m_loops;
     QImage m_image;
     bool m_stale = false;
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
+    struct Drag {
+        std::size_t index;
+        double startGainDb;
+        double startRow;
+    };
+    std::optional<Drag> m_drag;
 };
 
 } // namespace velmora

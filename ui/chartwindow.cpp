@@ -6,27 +6,65 @@
 #include "ui_chartwindow.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 
 namespace velmora {
 
-ChartWindow::ChartWindow(const ChartDocument &document, QWidget *parent)
-    // A title bar with no system menu, no minimise, maximise or close box.
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+namespace {
+
+const QSize DesignedChart(300, 475);
+const QSize DesignedWindow(340, 530);
+constexpr int ReadOutHeight = 18;
+
+} // namespace
+
+ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
+    // A title bar with no system menu, no minimise, maximise or close box; never the focus.
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus)
     , m_document(document)
     , m_form(std::make_unique<Ui::ChartWindow>())
 {
     m_form->setupUi(this);
     m_view = m_form->Image1;
+    m_readOut = m_form->ReadOut;
     move(619, 137);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    m_readOut->setGeometry(4, height() - ReadOutHeight, width() - 8, ReadOutHeight);
     connect(&document, &ChartDocument::chartChanged, this, &ChartWindow::redraw);
+    connect(&document, &ChartDocument::loopsChanged, this, &ChartWindow::redraw);
+    connect(&document, &ChartDocument::replaced, this, &ChartWindow::redraw);
+    connect(m_view, &ChartView::readOutChanged, m_readOut, &QLabel::setText);
+    connect(m_view, &ChartView::loopGainDragged, this,
+        [this](std::size_t index, double gainDb) { m_document.setLoopGain(index, gainDb); });
 }
 
 ChartWindow::~ChartWindow() = default;
 
+QSize ChartWindow::chartSize() const
+{
+    if (!m_followsWindow)
+        return DesignedChart;
+    // Never below the smallest chart the window's rules draw, as velmora-render accepts it.
+    const ChartSettings &s = m_document.settings();
+    const QSize smallest(static_cast<int>(RangeOf(Entry::WindowImageWidth, s).low),
+        static_cast<int>(RangeOf(Entry::WindowImageHeight, s).low));
+    return QSize(width(), height() - ReadOutHeight).expandedTo(smallest);
+}
+
 void ChartWindow::redraw()
 {
-    m_view->setChart(m_document.settings(), WindowProfile());
+    std::vector<ViewedLoop> loops;
+    const std::vector<DocumentLoop> &documentLoops = m_document.loops();
+    for (std::size_t i = 0; i < documentLoops.size(); ++i) {
+        if (documentLoops[i].visible)
+            loops.push_back({ i, documentLoops[i].gainDb,
+                DrawnLoop { m_document.analysis(i), documentLoops[i].color } });
+    }
+    const QSize size = chartSize();
+    m_view->setChart(
+        m_document.settings(), WindowProfile(size.width(), size.height()), std::move(loops));
     m_drawn = true;
     makeVisible();
 }
@@ -48,6 +86,18 @@ void ChartWindow::closeEvent(QCloseEvent *event)
 {
     // Nothing hides the chart window; it ends with the program.
     event->ignore();
+}
+
+void ChartWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_readOut->setGeometry(4, height() - ReadOutHeight, width() - 8, ReadOutHeight);
+    // Once its size is not the designed one, the window has been resized: the chart follows it.
+    if (!m_followsWindow && size() != DesignedWindow && isVisible()) {
+        m_followsWindow = true;
+    }
+    if (m_followsWindow && m_drawn)
+        redraw();
 }
 
 } // namespace velmora

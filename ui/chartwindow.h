@@ -1,10 +1,13 @@
-// ui/chartwindow.h — the chart window: shows the document's chart, nothing else (ui layer)
+// ui/chartwindow.h — the chart window: the document's chart, its loops, and a read-out of the
+// values under the pointer (ui layer)
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 
 #include <memory>
+
+class QLabel;
 
 namespace Ui {
 class ChartWindow;
@@ -15,13 +18,14 @@ namespace velmora {
 class ChartDocument;
 class ChartView;
 
-// No border icons, sizeable, never closed by the user; the chart at its natural size at the
-// top-left, clipped when the window is smaller. It follows the document: every change draws the
-// chart again. Showing it never takes the activation from another window.
+// No border icons, sizeable, never closed by the user and never taking the focus. The chart
+// starts at 300 x 475 at the top-left, as designed; once the user resizes the window, it is
+// drawn at the size of the window's area above the read-out line. It follows the document: every
+// change draws the chart again; a locus dragged up or down changes its loop's gain.
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ChartWindow(const ChartDocument &document, QWidget *parent = nullptr);
+    explicit ChartWindow(ChartDocument &document, QWidget *parent = nullptr);
     ~ChartWindow() override;
 
     // Draws the document as it stands now and makes the window visible.
@@ -35,12 +39,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    const ChartDocument &m_document;
+    QSize chartSize() const;
+
+    ChartDocument &m_document;
     std::unique_ptr<Ui::ChartWindow> m_form;
     ChartView *m_view;
+    QLabel *m_readOut;
     bool m_drawn = false;
+    bool m_followsWindow = false; // the user has resized the window
 };
 
 } // namespace velmora

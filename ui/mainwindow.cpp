@@ -3,9 +3,12 @@
 
 #include "core/numbertext.h"
 #include "plot/renderchart.h"
+#include "render/chartfile.h"
 #include "render/fontpolicy.h"
+#include "render/paintersurface.h"
 #include "render/qtcolor.h"
 #include "render/rastersurface.h"
+#include "session/session.h"
 #include "ui/aboutdialog.h"
 #include "ui/application.h"
 #include "ui/bitmapsizedialog.h"
@@ -13,13 +16,20 @@
 #include "ui/chartwindow.h"
 #include "ui/clickablelabel.h"
 #include "ui/helpwindow.h"
+#include "ui/loopswindow.h"
+#include "ui/marginswindow.h"
 #include "ui/prompts.h"
+#include "ui/sessionfile.h"
 #include "ui/valuelisteditor.h"
 #include "ui_mainwindow.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QSaveFile>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -62,13 +72,16 @@ void setFontOf(QLabel &label, int pixelSize, bool bold, bool italic)
 } // namespace
 
 MainWindow::MainWindow(ChartDocument &document, ChartWindow &chartWindow, AboutDialog &aboutDialog,
-    HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog, Prompts &prompts, QWidget *parent)
+    HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog, LoopsWindow &loopsWindow,
+    MarginsWindow &marginsWindow, Prompts &prompts, QWidget *parent)
     : QMainWindow(parent)
     , m_document(document)
     , m_chartWindow(chartWindow)
     , m_aboutDialog(aboutDialog)
     , m_helpWindow(helpWindow)
     , m_bitmapSizeDialog(bitmapSizeDialog)
+    , m_loopsWindow(loopsWindow)
+    , m_marginsWindow(marginsWindow)
     , m_prompts(prompts)
     , m_form(std::make_unique<Ui::MainWindow>())
 {
@@ -93,18 +106,7 @@ MainWindow::MainWindow(ChartDocument &document, ChartWindow &chartWindow, AboutD
     f.ValueListEditor2->setTitles(QStringLiteral("N°"), QStringLiteral("Phase"));
     f.ValueListEditor2->setColumnWidth(0, 40);
     f.ValueListEditor2->setColumnWidth(1, 62);
-    for (const ListControls *controls : { &m_isogains, &m_isophases }) {
-        const QStringList &texts = document.texts(controls->list);
-        controls->editor->setRows(initialKeys(static_cast<int>(texts.size())), texts);
-    }
-
-    const ChartSettings &s = document.settings();
-    setCaption(*f.Label4, "gain maxi= " + text(s.gainMax) + "dB");
-    setCaption(*f.Label8, "intervalle graduation= " + text(s.gainStep) + "dB");
-    setCaption(*f.Label5, "gain mini= " + text(s.gainMin) + "dB");
-    setCaption(*f.Label6, "phase maxi= " + text(s.phaseMax) + "°");
-    setCaption(*f.Label9, "intervalle graduation= " + text(s.phaseStep) + "°");
-    setCaption(*f.Label7, "phase mini= " + text(s.phaseMin) + "°");
+    showListsAndCaptions();
 
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         m_previousFocus = m_focus;
@@ -138,6 +140,13 @@ void MainWindow::connectHandlers()
     connect(f.aille1, &QAction::triggered, &m_bitmapSizeDialog, &QWidget::show);
     connect(f.Aide2, &QAction::triggered, &m_helpWindow, &QWidget::show);
     connect(f.Apropos1, &QAction::triggered, &m_aboutDialog, &QWidget::show);
+    connect(f.FonctionsTransfert1, &QAction::triggered, &m_loopsWindow, &QWidget::show);
+    connect(f.Marges1, &QAction::triggered, &m_marginsWindow, &QWidget::show);
+    on(f.OuvrirSession1, &QAction::triggered, &MainWindow::openSession);
+    on(f.EnregistrerSession1, &QAction::triggered, &MainWindow::saveSession);
+    on(f.Exporter1, &QAction::triggered, &MainWindow::exportChart);
+    on(f.Imprimer1, &QAction::triggered, &MainWindow::printChart);
+    connect(&m_document, &ChartDocument::replaced, this, &MainWindow::showDocument);
 
     const struct {
         const ListControls *controls;
@@ -199,15 +208,157 @@ void MainWindow::copyChartToClipboard()
 {
     m_chartWindow.makeVisible();
     const ChartSettings &s = m_document.settings();
+    const RenderProfile profile = ClipboardProfile(s.bitmapWidth, s.bitmapHeight);
+    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const ChartLayer *overlays[] = { &loci };
     RasterSurface surface(s.bitmapWidth, s.bitmapHeight);
     // The chart drawn so far goes to the clipboard also when drawing fails; then the error.
     try {
-        RenderChart(s, ClipboardProfile(s.bitmapWidth, s.bitmapHeight), surface);
+        RenderChart(s, profile, surface, overlays);
     } catch (...) {
         QGuiApplication::clipboard()->setImage(surface.image());
         throw;
     }
-    QGuiApplication::clipboard()->setImage(surface.image());
+    // The bitmap, and the same chart as SVG for the programs that take vector images.
+    auto *data = new QMimeData;
+    data->setImageData(surface.image());
+    data->setData(
+        QStringLiteral("image/svg+xml"), ChartFileBytes(ChartFormat::Svg, s, profile, overlays));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void MainWindow::openSession()
+{
+    const std::optional<QString> path
+        = m_prompts.chooseOpenFile(QStringLiteral("Ouvrir une session"),
+            QStringLiteral("Sessions Velmora (*.velmora);;Tous les fichiers (*)"));
+    if (path)
+        openSessionFile(*path);
+}
+
+void MainWindow::openSessionFile(const QString &path)
+{
+    Guard([&] {
+        OpenSessionFile(m_document, path);
+        m_sessionPath = path;
+    })();
+}
+
+void MainWindow::saveSession()
+{
+    std::optional<QString> path = m_prompts.chooseSaveFile(QStringLiteral("Enregistrer la session"),
+        QStringLiteral("Sessions Velmora (*.velmora)"),
+        m_sessionPath.isEmpty() ? QStringLiteral("abaque.velmora") : m_sessionPath);
+    if (!path)
+        return;
+    if (!path->endsWith(QString::fromLatin1(SessionExtension), Qt::CaseInsensitive))
+        *path += QString::fromLatin1(SessionExtension);
+    SaveSessionFile(m_document, *path);
+    m_sessionPath = *path;
+}
+
+void MainWindow::exportChart()
+{
+    const ChartSettings &s = m_document.settings();
+    const std::optional<ExportChoice> choice = m_prompts.chooseExport(
+        { m_exportPath.isEmpty() ? QStringLiteral("abaque.png") : m_exportPath, s.bitmapWidth,
+            s.bitmapHeight });
+    if (!choice)
+        return;
+    const std::optional<ChartFormat> format = FormatOfFileName(choice->path.toStdString());
+    if (!format)
+        throw std::runtime_error(
+            QStringLiteral("« %1 » : extension .png, .bmp, .svg ou .pdf attendue")
+                .arg(choice->path)
+                .toStdString());
+    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const ChartLayer *overlays[] = { &loci };
+    const QByteArray bytes
+        = ChartFileBytes(*format, s, ClipboardProfile(choice->width, choice->height), overlays);
+    QSaveFile file(choice->path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+        throw std::runtime_error(QStringLiteral("impossible d'écrire « %1 » : %2")
+                                     .arg(choice->path, file.errorString())
+                                     .toStdString());
+    m_exportPath = choice->path;
+}
+
+void MainWindow::printChart()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Abaque"));
+    if (m_prompts.setUpPrinter(printer))
+        printChartOn(printer);
+}
+
+void MainWindow::printChartOn(QPrinter &printer)
+{
+    const ChartSettings &s = m_document.settings();
+    const RenderProfile profile = ClipboardProfile(s.bitmapWidth, s.bitmapHeight);
+    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const ChartLayer *overlays[] = { &loci };
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw std::runtime_error("impossible d'imprimer : l'imprimante ne répond pas");
+    // The chart scaled to the page, whole, centred.
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double scale = std::min(page.width() / profile.width, page.height() / profile.height);
+    painter.translate(
+        (page.width() - scale * profile.width) / 2, (page.height() - scale * profile.height) / 2);
+    painter.scale(scale, scale);
+    try {
+        PainterSurface surface(painter, profile.width, profile.height);
+        RenderChart(s, profile, surface, overlays);
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    painter.end();
+}
+
+void MainWindow::showListsAndCaptions()
+{
+    Ui::MainWindow &f = *m_form;
+    // The lists' rows as at start: numbered keys, the texts as typed.
+    for (const ListControls *controls : { &m_isogains, &m_isophases }) {
+        const QStringList &texts = m_document.texts(controls->list);
+        const QSignalBlocker quiet(controls->editor);
+        controls->editor->setRows(initialKeys(static_cast<int>(texts.size())), texts);
+    }
+    const ChartSettings &s = m_document.settings();
+    setCaption(*f.Label4, "gain maxi= " + text(s.gainMax) + "dB");
+    setCaption(*f.Label8, "intervalle graduation= " + text(s.gainStep) + "dB");
+    setCaption(*f.Label5, "gain mini= " + text(s.gainMin) + "dB");
+    setCaption(*f.Label6, "phase maxi= " + text(s.phaseMax) + "°");
+    setCaption(*f.Label9, "intervalle graduation= " + text(s.phaseStep) + "°");
+    setCaption(*f.Label7, "phase mini= " + text(s.phaseMin) + "°");
+}
+
+void MainWindow::showDocument()
+{
+    Ui::MainWindow &f = *m_form;
+    showListsAndCaptions();
+    const ChartSettings &s = m_document.settings();
+    for (auto [box, checked] : { std::pair { f.CheckBox4, s.axisStyle.grid },
+             std::pair { f.CheckBox3, s.axisStyle.dottedGrid } }) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(checked);
+    }
+    for (auto [label, color] : { std::pair { f.Label12, s.axisStyle.axisColor },
+             std::pair { f.Label1, s.isogainColor }, std::pair { f.Label2, s.isophaseColor } }) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(ToRgb(color)));
+        label->setPalette(palette);
+    }
+    if (!s.axisStyle.fontName.empty()) {
+        const QString face = QString::fromStdString(s.axisStyle.fontName);
+        QFont font = f.Label10->font();
+        font.setFamily(face);
+        font.setPixelSize(PointsToPixels(s.axisStyle.fontSize));
+        f.Label10->setFont(font);
+        setCaption(
+            *f.Label10, "Fonte + taille" + face + ' ' + QString::number(s.axisStyle.fontSize));
+    }
 }
 
 void MainWindow::storeTexts(const ListControls &controls)

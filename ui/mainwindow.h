@@ -11,6 +11,7 @@
 #include <memory>
 
 class QLabel;
+class QPrinter;
 
 namespace Ui {
 class MainWindow;
@@ -20,6 +21,8 @@ namespace velmora {
 
 class AboutDialog;
 class BitmapSizeDialog;
+class LoopsWindow;
+class MarginsWindow;
 class ChartDocument;
 class ChartWindow;
 class HelpWindow;
@@ -35,9 +38,14 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     MainWindow(ChartDocument &document, ChartWindow &chartWindow, AboutDialog &aboutDialog,
-        HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog, Prompts &prompts,
-        QWidget *parent = nullptr);
+        HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog, LoopsWindow &loopsWindow,
+        MarginsWindow &marginsWindow, Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Opens a session into the document; a refused file changes nothing and is reported.
+    void openSessionFile(const QString &path);
+    // Prints the chart, loops included, scaled to the printer's page as vector paths and text.
+    void printChartOn(QPrinter &printer);
 
 protected:
     bool event(QEvent *event) override;
@@ -63,6 +71,14 @@ private:
 
     void redrawOnActivation();
     void copyChartToClipboard();
+    void openSession();
+    void saveSession();
+    void exportChart();
+    void printChart();
+    // The value lists' rows and the value captions, from the document.
+    void showListsAndCaptions();
+    // Shows the document anew after it was replaced: lists, captions, check boxes, colours.
+    void showDocument();
     void addValue(const ListControls &controls);
     void deleteValue(const ListControls &controls);
     void rereadValues(const ListControls &controls);
@@ -91,12 +107,16 @@ private:
     AboutDialog &m_aboutDialog;
     HelpWindow &m_helpWindow;
     BitmapSizeDialog &m_bitmapSizeDialog;
+    LoopsWindow &m_loopsWindow;
+    MarginsWindow &m_marginsWindow;
     Prompts &m_prompts;
     std::unique_ptr<Ui::MainWindow> m_form;
     ListControls m_isogains;
     ListControls m_isophases;
     // The colour chooser opens on the colour last confirmed, for any of the three commands.
     Color m_chooserColor = Black;
+    QString m_sessionPath; // the session opened or saved last
+    QString m_exportPath;
     FocusRecord m_focus;
     FocusRecord m_previousFocus;
     bool m_activatedOnce = false;

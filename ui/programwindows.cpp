@@ -6,7 +6,10 @@ namespace velmora {
 ProgramWindows::ProgramWindows(Prompts &prompts)
     : chartWindow(document)
     , bitmapSizeDialog(document, prompts)
-    , mainWindow(document, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog, prompts)
+    , loopsWindow(document, prompts)
+    , marginsWindow(document)
+    , mainWindow(document, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog, loopsWindow,
+          marginsWindow, prompts)
 {
 }
 

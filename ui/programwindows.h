@@ -7,15 +7,17 @@
 #include "ui/chartdocument.h"
 #include "ui/chartwindow.h"
 #include "ui/helpwindow.h"
+#include "ui/loopswindow.h"
 #include "ui/mainwindow.h"
+#include "ui/marginswindow.h"
 
 namespace velmora {
 
 class Prompts;
 
 // Built in this order, all hidden: the document at its defaults, the chart window, the About
-// box, the help window, the bitmap-size dialog, and the main window that edits the document and
-// shows the others. Released in the reverse order.
+// box, the help window, the bitmap-size dialog, the loops and margins windows, and the main
+// window that edits the document and shows the others. Released in the reverse order.
 struct ProgramWindows {
     explicit ProgramWindows(Prompts &prompts);
 
@@ -24,6 +26,8 @@ struct ProgramWindows {
     AboutDialog aboutDialog;
     HelpWindow helpWindow;
     BitmapSizeDialog bitmapSizeDialog;
+    LoopsWindow loopsWindow;
+    MarginsWindow marginsWindow;
     MainWindow mainWindow;
 };
 

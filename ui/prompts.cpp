@@ -3,11 +3,15 @@
 
 #include "render/fontpolicy.h"
 #include "render/qtcolor.h"
+#include "ui/exportdialog.h"
 #include "ui/inputbox.h"
 
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include <cmath>
 
@@ -49,6 +53,38 @@ void DialogPrompts::reportError(const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("AbaqueVelmora"), text, QMessageBox::Ok);
     box.exec();
+}
+
+std::optional<QString> DialogPrompts::chooseOpenFile(const QString &title, const QString &filter)
+{
+    const QString path = QFileDialog::getOpenFileName(nullptr, title, QString(), filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> DialogPrompts::chooseSaveFile(
+    const QString &title, const QString &filter, const QString &suggested)
+{
+    const QString path = QFileDialog::getSaveFileName(nullptr, title, suggested, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<ExportChoice> DialogPrompts::chooseExport(const ExportChoice &initial)
+{
+    ExportDialog dialog(initial, *this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
+bool DialogPrompts::setUpPrinter(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer);
+    dialog.setWindowTitle(QStringLiteral("Imprimer l'abaque"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace velmora

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class QPrinter;
+
 #include <optional>
 #include <string>
 
@@ -15,6 +17,13 @@ namespace velmora {
 struct FontChoice {
     std::string face;
     int points = 8;
+};
+
+// Where and how large to export the chart.
+struct ExportChoice {
+    QString path; // its extension says the format: .png, .bmp, .svg or .pdf
+    int width = 600; // pixels
+    int height = 950;
 };
 
 // Every modal question of the program. Each returns nothing when the user cancels.
@@ -32,6 +41,15 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
     // The general error report: error icon, one OK button, titled "AbaqueVelmora".
     virtual void reportError(const QString &text) = 0;
+    // A file to open or to write; `filter` as Qt's file dialogs take it.
+    virtual std::optional<QString> chooseOpenFile(const QString &title, const QString &filter) = 0;
+    virtual std::optional<QString> chooseSaveFile(
+        const QString &title, const QString &filter, const QString &suggested)
+        = 0;
+    // The export's file and size, starting from `initial`.
+    virtual std::optional<ExportChoice> chooseExport(const ExportChoice &initial) = 0;
+    // The printer set up by the user; false when cancelled.
+    virtual bool setUpPrinter(QPrinter &printer) = 0;
 };
 
 // The real dialogs.
@@ -42,6 +60,11 @@ public:
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     void reportError(const QString &text) override;
+    std::optional<QString> chooseOpenFile(const QString &title, const QString &filter) override;
+    std::optional<QString> chooseSaveFile(
+        const QString &title, const QString &filter, const QString &suggested) override;
+    std::optional<ExportChoice> chooseExport(const ExportChoice &initial) override;
+    bool setUpPrinter(QPrinter &printer) override;
 };
 
 } // namespace velmora

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End to end: the real velmora under Xvfb. Waits for both windows, checks the first chart,
 # clicks "gain maxi", types 60 into the input box, presses Enter, then checks the caption and
-# the chart window's new image, and quits through the menu. Leaves no process behind.
+# the chart window's new image, and quits through the menu. Then starts velmora on a session
+# file: the chart shows its loci; the chart window, resized, shows the chart drawn at its new
+# size. Leaves no process behind.
 # Usage: velmora_e2e.sh VELMORA VELMORA_RENDER PROBE
 set -euo pipefail
 velmora=$1 render=$2 probe=$3
@@ -57,7 +59,7 @@ main_window_shown() {
 }
 
 start_velmora() {
-    "$velmora" 2>"$work/velmora.log" &
+    "$velmora" "$@" 2>"$work/velmora.log" &
     app_pid=$!
     local status
     for _ in $(seq 200); do
@@ -72,23 +74,40 @@ start_velmora() {
 
 # A program that ends before showing its window gets one more try, its first words printed:
 # the X connection of a freshly started server is the one thing outside this test's control.
-started=0
-start_velmora || started=$?
-if [ "$started" -eq 2 ]; then
-    echo "velmora s'est arrêté au démarrage ; nouvel essai" >&2
-    sed 's/^/velmora: /' "$work/velmora.log" >&2
-    app_pid=""
-    start_velmora || fail "fenêtre principale absente"
-elif [ "$started" -ne 0 ]; then
-    fail "fenêtre principale absente"
-fi
-wait_for xdotool search --name '^Abaque$' || fail "fenêtre de l'abaque absente"
-main=$(xdotool search --name '^Velmora$' | head -n 1)
-chart=$(xdotool search --name '^Abaque$' | head -n 1)
-
-chart_shows() { # $1: expected image of the chart
-    "$probe" grab "$chart" "$work/shot.png" && "$probe" same "$work/shot.png" "$1" 0 0 300 475
+launch() {
+    local started=0
+    start_velmora "$@" || started=$?
+    if [ "$started" -eq 2 ]; then
+        echo "velmora s'est arrêté au démarrage ; nouvel essai" >&2
+        sed 's/^/velmora: /' "$work/velmora.log" >&2
+        app_pid=""
+        start_velmora "$@" || fail "fenêtre principale absente"
+    elif [ "$started" -ne 0 ]; then
+        fail "fenêtre principale absente"
+    fi
+    wait_for xdotool search --name '^Abaque$' || fail "fenêtre de l'abaque absente"
+    main=$(xdotool search --name '^Velmora$' | head -n 1)
+    chart=$(xdotool search --name '^Abaque$' | head -n 1)
 }
+
+# "Quitter" ends the program by itself.
+quit_velmora() {
+    xdotool mousemove --window "$main" "$quit_x" "$quit_y" click 1
+    for _ in $(seq 100); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$app_pid" 2>/dev/null && fail "velmora ne s'est pas terminé par « Quitter »"
+    wait "$app_pid" || fail "velmora s'est terminé en erreur"
+    app_pid=""
+}
+
+chart_shows() { # $1: expected image of the chart, $2 x $3 its size (300 x 475 by default)
+    "$probe" grab "$chart" "$work/shot.png" \
+        && "$probe" same "$work/shot.png" "$1" 0 0 "${2:-300}" "${3:-475}"
+}
+
+launch
 
 "$render" -o "$work/default.png"
 wait_for chart_shows "$work/default.png" || fail "l'abaque par défaut n'est pas affiché"
@@ -115,13 +134,22 @@ caption_shows() {
 }
 wait_for caption_shows || fail "la légende ne montre pas « gain maxi= 60dB »"
 
-# "Quitter" ends the program by itself.
-xdotool mousemove --window "$main" "$quit_x" "$quit_y" click 1
-for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "velmora ne s'est pas terminé par « Quitter »"
-wait "$app_pid" || fail "velmora s'est terminé en erreur"
-app_pid=""
-echo "1 passed, 0 failed"
+quit_velmora
+
+# A session given at start: its loci are drawn as velmora-render draws the same session.
+cat >"$work/boucles.velmora" <<'JSON'
+{"format": "velmora-session", "version": 1,
+ "loops": [{"expression": "4/(s*(1+0.5*s)*(1+0.1*s))", "color": "#C80000"},
+           {"expression": "10*exp(-0.1*s)/(s*(s+2))", "color": "#005AC8", "gain_db": -6}]}
+JSON
+launch "$work/boucles.velmora"
+"$render" --session "$work/boucles.velmora" -o "$work/session.png"
+wait_for chart_shows "$work/session.png" || fail "les lieux de la session ne sont pas dessinés"
+
+# Resized, the chart window draws the chart at the size of its area above the read-out line.
+xdotool windowsize "$chart" 520 718
+"$render" --session "$work/boucles.velmora" --width 520 --height 700 -o "$work/resized.png"
+wait_for chart_shows "$work/resized.png" 520 700 \
+    || fail "l'abaque n'est pas redessiné à la taille de la fenêtre"
+quit_velmora
+echo "2 passed, 0 failed"

@@ -715,6 +715,7 @@ private slots:
 };
 
 QObject *NewRandomUseTest();
+QObject *NewLoopsTest();
 
 int RunMainWindowTests(int argc, char **argv)
 {
@@ -735,8 +736,8 @@ int RunMainWindowTests(int argc, char **argv)
         MainWindowTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
-    {
-        std::unique_ptr<QObject> test(NewRandomUseTest());
+    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest }) {
+        std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }
     return failures;

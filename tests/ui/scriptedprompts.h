@@ -3,6 +3,7 @@
 
 #include "ui/prompts.h"
 
+#include <QPrinter>
 #include <QStringList>
 
 #include <deque>
@@ -23,10 +24,16 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<Color>> colours;
     std::deque<std::optional<FontChoice>> fonts;
+    std::deque<std::optional<QString>> openFiles;
+    std::deque<std::optional<QString>> saveFiles;
+    std::deque<std::optional<ExportChoice>> exports;
+    // Where printing goes: a PDF file; empty cancels the print.
+    QString printTo;
 
     std::vector<Question> questions;
     std::vector<Color> colourOpenedWith;
     std::vector<FontChoice> fontOpenedWith;
+    std::vector<ExportChoice> exportOpenedWith;
     QStringList errors;
     int unexpected = 0;
 
@@ -50,6 +57,32 @@ public:
     }
 
     void reportError(const QString &text) override { errors << text; }
+
+    std::optional<QString> chooseOpenFile(const QString &, const QString &) override
+    {
+        return next(openFiles);
+    }
+
+    std::optional<QString> chooseSaveFile(
+        const QString &, const QString &, const QString &) override
+    {
+        return next(saveFiles);
+    }
+
+    std::optional<ExportChoice> chooseExport(const ExportChoice &initial) override
+    {
+        exportOpenedWith.push_back(initial);
+        return next(exports);
+    }
+
+    bool setUpPrinter(QPrinter &printer) override
+    {
+        if (printTo.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printTo);
+        return true;
+    }
 
 private:
     template <typename T> std::optional<T> next(std::deque<std::optional<T>> &answers)

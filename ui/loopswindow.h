@@ -1,0 +1,58 @@
+// ui/loopswindow.h — the loops window: the document's loops listed, added, edited, removed,
+// hidden, coloured and tuned (ui layer)
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTableWidget;
+
+namespace velmora {
+
+class ChartDocument;
+class Prompts;
+
+// Non-modal. The list shows each loop: visible, its expression or data file, its colour and its
+// gain. An expression is checked as it is typed: the reason and its column show beside the
+// field, and "Ajouter" and "Modifier" stay off until it is valid. The selected loop's gain is
+// tuned live with a slider and a spin box (dB).
+class LoopsWindow : public QDialog {
+    Q_OBJECT
+public:
+    LoopsWindow(ChartDocument &document, Prompts &prompts, QWidget *parent = nullptr);
+
+private:
+    // The row chosen in the list, if any.
+    std::optional<std::size_t> selected() const;
+    void showLoops();
+    void showSelected();
+    void checkExpression();
+    void addExpression();
+    void replaceExpression();
+    void removeSelected();
+    void loadCsv();
+    void chooseColor();
+    void setGain(double gainDb);
+
+    ChartDocument &m_document;
+    Prompts &m_prompts;
+    QTableWidget *m_list;
+    QLineEdit *m_expression;
+    QLabel *m_problem;
+    QPushButton *m_add;
+    QPushButton *m_replace;
+    QPushButton *m_remove;
+    QPushButton *m_csv;
+    QCheckBox *m_hertz;
+    QPushButton *m_color;
+    QSlider *m_gainSlider;
+    QDoubleSpinBox *m_gainBox;
+    bool m_showing = false; // the widgets are being filled from the document
+};
+
+} // namespace velmora
