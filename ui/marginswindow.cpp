@@ -12,6 +12,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmora {
 
 MarginsWindow::MarginsWindow(const ChartDocument &document, QWidget *parent)
@@ -26,10 +28,13 @@ MarginsWindow::MarginsWindow(const ChartDocument &document, QWidget *parent)
     setWindowTitle(QStringLiteral("Marges"));
     m_table->setObjectName("TableMarges");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setWordWrap(false);
+    // Sizes set here, not measured from the contents at each change: a gain being dragged
+    // updates the figures many times a second.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_empty);
     layout->addWidget(m_table, 1);
@@ -46,30 +51,49 @@ void MarginsWindow::showMargins()
     const std::vector<DocumentLoop> &loops = m_document.loops();
     m_empty->setVisible(loops.empty());
     m_table->setVisible(!loops.empty());
-    m_table->setColumnCount(static_cast<int>(loops.size()));
-    QStringList loopTitles;
+    const int columns = static_cast<int>(loops.size());
+    const bool reshaped = m_table->columnCount() != columns;
+    m_table->setColumnCount(columns);
+    bool wider = false;
+    const auto show = [&](int row, int column, const QString &text) {
+        QTableWidgetItem *item = m_table->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            m_table->setItem(row, column, item);
+        }
+        if (item->text() == text)
+            return item;
+        item->setText(text);
+        item->setToolTip(text);
+        wider = wider
+            || m_table->fontMetrics().horizontalAdvance(text) + 12 > m_table->columnWidth(column);
+        return item;
+    };
+    QStringList names { QStringLiteral("boucle"), QStringLiteral("gain ajouté") };
     for (std::size_t i = 0; i < loops.size(); ++i) {
+        const int column = static_cast<int>(i);
         const auto rows = ReportRows(m_document.analysis(i).quantities);
-        m_table->setRowCount(static_cast<int>(rows.size()) + 2);
-        QStringList names { QStringLiteral("boucle"), QStringLiteral("gain ajouté") };
-        auto *title = new QTableWidgetItem(loops[i].title());
+        if (i == 0) {
+            m_table->setRowCount(static_cast<int>(rows.size()) + 2);
+            for (const auto &row : rows)
+                names << QString::fromStdString(row.first);
+        }
+        QTableWidgetItem *title = show(0, column, loops[i].title());
         title->setForeground(QColor(ToRgb(loops[i].color)));
         title->setToolTip(loops[i].expression.isEmpty() ? loops[i].csvPath : loops[i].expression);
-        m_table->setItem(0, static_cast<int>(i), title);
-        m_table->setItem(1, static_cast<int>(i),
-            new QTableWidgetItem(
-                QString::fromStdString(FrenchNumber(loops[i].gainDb)) + QStringLiteral(" dB")));
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            names << QString::fromStdString(rows[r].first);
-            auto *value = new QTableWidgetItem(QString::fromStdString(rows[r].second));
-            value->setToolTip(value->text());
-            m_table->setItem(static_cast<int>(r) + 2, static_cast<int>(i), value);
-        }
-        m_table->setVerticalHeaderLabels(names);
-        loopTitles << QStringLiteral("Boucle %1").arg(i + 1);
+        show(1, column, QString::fromStdString(FrenchNumber(loops[i].gainDb)) + " dB");
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            show(static_cast<int>(r) + 2, column, QString::fromStdString(rows[r].second));
     }
-    m_table->setHorizontalHeaderLabels(loopTitles);
-    fitTable();
+    if (reshaped) {
+        m_table->setVerticalHeaderLabels(names);
+        QStringList loopTitles;
+        for (int i = 1; i <= columns; ++i)
+            loopTitles << QStringLiteral("Boucle %1").arg(i);
+        m_table->setHorizontalHeaderLabels(loopTitles);
+    }
+    if (reshaped || wider)
+        fitTable();
 }
 
 void MarginsWindow::fitTable()
@@ -78,18 +102,25 @@ void MarginsWindow::fitTable()
         return;
     // Wide enough for every figure, within the screen; never narrower than the user made it.
     m_table->resizeColumnsToContents();
-    int width = m_table->verticalHeader()->width() + 2 * m_table->frameWidth();
+    int width = m_table->verticalHeader()->sizeHint().width() + 2 * m_table->frameWidth();
     for (int column = 0; column < m_table->columnCount(); ++column)
         width += m_table->columnWidth(column);
-    int height = m_table->horizontalHeader()->height() + 2 * m_table->frameWidth();
+    int height = m_table->horizontalHeader()->sizeHint().height() + 2 * m_table->frameWidth();
     for (int row = 0; row < m_table->rowCount(); ++row)
         height += m_table->rowHeight(row);
     const QMargins margins = layout()->contentsMargins();
     QSize wanted(width + margins.left() + margins.right() + 4,
         height + margins.top() + margins.bottom() + 4);
-    if (const QScreen *screen = this->screen())
+    const QScreen *screen = this->screen();
+    if (screen)
         wanted = wanted.boundedTo(screen->availableGeometry().size());
     resize(wanted.expandedTo(QSize(this->width(), 0)));
+    // Kept on the screen: a wider table moves the window left.
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        if (frameGeometry().right() > available.right())
+            move(std::max(available.left(), available.right() - frameGeometry().width()), y());
+    }
 }
 
 } // namespace velmora

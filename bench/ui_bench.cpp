@@ -1,0 +1,57 @@
+// The program's own path while a gain is tuned: the document's gain changed, the three loops
+// analysed again where needed, the margins window filled and the chart window's 600 x 950 chart
+// drawn, as one step of a drag.
+#include "core/memorytuning.h"
+#include "ui/application.h"
+#include "ui/programwindows.h"
+#include "ui/prompts.h"
+
+#include <QLabel>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace velmora;
+
+const char *const ThreeLoops[] = { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))",
+    "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))" };
+
+void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
+{
+    DialogPrompts prompts; // never asked
+    ProgramWindows windows(prompts);
+    for (std::size_t i = 0; i < std::size(ThreeLoops); ++i)
+        windows.document.addLoop(
+            DocumentLoop::fromExpression(QString::fromLatin1(ThreeLoops[i]), DefaultLoopColor(i)));
+    windows.chartWindow.redraw();
+    windows.marginsWindow.show();
+    // The read-out line stays below the chart.
+    const QLabel *readOut = windows.chartWindow.findChild<QLabel *>("ReadOut");
+    windows.chartWindow.resize(600, 950 + windows.chartWindow.height() - readOut->y());
+    if (windows.chartWindow.chartImage().size() != QSize(600, 950)) {
+        state.SkipWithError("the chart window did not draw at 600 x 950");
+        return;
+    }
+    double gainDb = 0;
+    for (auto _ : state) {
+        gainDb = gainDb == 0 ? 0.5 : 0; // a gain being dragged
+        windows.document.setLoopGain(0, gainDb);
+        benchmark::DoNotOptimize(windows.chartWindow.chartImage().constBits());
+    }
+}
+
+BENCHMARK(BM_GainStepWithThreeLoopsAt600x950)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    KeepFreedMemoryForReuse();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
