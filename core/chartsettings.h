@@ -71,6 +71,10 @@ const std::vector<std::string> &DefaultIsophaseTexts();
 // One value per text, each read with TextToReal.
 std::vector<double> ValuesFromTexts(const std::vector<std::string> &texts);
 
+// What a list's reading puts in place of a value out of its range (IsogainValue, IsophaseValue).
+constexpr double RefusedIsogainStandIn = 0;
+constexpr double RefusedIsophaseStandIn = -180;
+
 // Every default, both value lists filled from the default texts.
 ChartSettings DefaultChartSettings();
 

@@ -15,6 +15,9 @@ namespace {
 
 constexpr int MaxExponent = 99;
 constexpr int MaxDegree = 60;
+// Parentheses and signs nest at most so deep: the parser recurses once per level, and a
+// pasted wall of "(" must be refused, not overflow the stack.
+constexpr int MaxNesting = 200;
 
 // A subexpression reduced to N / D * exp(-T s).
 struct Reduced {
@@ -190,12 +193,31 @@ private:
         }
     }
 
+    // One level deeper for as long as it lives; refused beyond MaxNesting.
+    class Nesting {
+    public:
+        explicit Nesting(ExpressionParser &parser)
+            : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > MaxNesting)
+                m_parser.fail("expression trop imbriquée (" + std::to_string(MaxNesting)
+                    + " niveaux au plus)");
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        ExpressionParser &m_parser;
+    };
+
     // signed := ("+" | "-") signed | power
     Reduced signedFactor()
     {
         skipBlanks();
         if (peek() == '-' || peek() == '+') {
             const bool negative = peek() == '-';
+            const Nesting nested(*this);
             ++m_position;
             Reduced operand = signedFactor();
             if (!negative)
@@ -253,6 +275,7 @@ private:
             return { Polynomial::s(), Polynomial::constant(1), 0 };
         }
         if (c == '(') {
+            const Nesting nested(*this);
             ++m_position;
             Reduced inside = sum();
             expect(')', quoted(")") + " attendue");
@@ -378,6 +401,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_position = 0;
+    int m_nesting = 0; // parentheses and signs open around m_position
     std::vector<Step> m_program;
 };
 

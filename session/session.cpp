@@ -136,9 +136,13 @@ void readSettings(const Reader &r, ChartSettings &s)
     s.gainMax = r.inRange("gain_max", s.gainMax, Entry::GainMax, s);
     s.gainMin = r.inRange("gain_min", s.gainMin, Entry::GainMin, s);
     s.phaseMin = r.inRange("phase_min", s.phaseMin, Entry::PhaseMin, s);
-    // Steps against the extents just read, as the windows test them.
-    s.gainStep = r.inRange("gain_step", s.gainStep, Entry::GainStep, s);
-    s.phaseStep = r.inRange("phase_step", s.phaseStep, Entry::PhaseStep, s);
+    // The windows test a step against the extents of the moment and keep it when the extents
+    // change later, so a saved step is held only to what the widest extents allow.
+    ChartSettings widest = s;
+    widest.gainMax = RangeOf(Entry::GainMax, s).high;
+    widest.phaseMin = RangeOf(Entry::PhaseMin, s).low;
+    s.gainStep = r.inRange("gain_step", s.gainStep, Entry::GainStep, widest);
+    s.phaseStep = r.inRange("phase_step", s.phaseStep, Entry::PhaseStep, widest);
     s.axisStyle.grid = r.boolean("grid", s.axisStyle.grid);
     s.axisStyle.dottedGrid = r.boolean("dotted_grid", s.axisStyle.dottedGrid);
     s.axisStyle.fontName
@@ -154,8 +158,11 @@ void readSettings(const Reader &r, ChartSettings &s)
         r.inRange("bitmap_height", s.bitmapHeight, Entry::BitmapHeight, s, true));
 }
 
+// The list's texts as typed, and their values read as the main window reads them when Entrée
+// is pressed: a value out of the list's range stands as the list's stand-in.
 std::vector<std::string> readTexts(const Reader &r, const char *key,
-    const std::vector<std::string> &fallback, std::vector<double> &values)
+    const std::vector<std::string> &fallback, std::vector<double> &values, Entry entry,
+    double standIn, const ChartSettings &settings)
 {
     if (!r.has(key)) {
         values = ValuesFromTexts(fallback);
@@ -176,6 +183,9 @@ std::vector<std::string> readTexts(const Reader &r, const char *key,
     } catch (const FloatingPointError &error) {
         refuse(r.name(key), QStringLiteral(": ") + QString::fromUtf8(error.what()));
     }
+    for (double &v : values)
+        if (!Accepted(entry, v, settings))
+            v = standIn;
     return texts;
 }
 
@@ -233,9 +243,11 @@ Session ReadSession(const QByteArray &json)
         readSettings(
             Reader(root.object("settings"), QStringLiteral("settings.")), session.settings);
     session.isogainTexts
-        = readTexts(root, "isogains", session.isogainTexts, session.settings.isogainValues);
+        = readTexts(root, "isogains", session.isogainTexts, session.settings.isogainValues,
+            Entry::IsogainValue, RefusedIsogainStandIn, session.settings);
     session.isophaseTexts
-        = readTexts(root, "isophases", session.isophaseTexts, session.settings.isophaseValues);
+        = readTexts(root, "isophases", session.isophaseTexts, session.settings.isophaseValues,
+            Entry::IsophaseValue, RefusedIsophaseStandIn, session.settings);
     if (root.has("loops")) {
         const QJsonArray loops = root.array("loops");
         if (static_cast<std::size_t>(loops.size()) > MaxSessionLoops)
@@ -300,8 +312,9 @@ QByteArray WriteSession(const Session &session)
 
 Session ReadSessionFile(const QString &path)
 {
+    // A regular file only: a FIFO or a device would block or never end.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir())
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw SessionError(
             QStringLiteral("impossible de lire la session « %1 »").arg(path).toStdString());
     const QByteArray bytes = file.read(MaxSessionBytes + 1);
@@ -313,7 +326,8 @@ Session ReadSessionFile(const QString &path)
     for (SessionLoop &loop : session.loops)
         if (!loop.csvPath.empty())
             loop.csvPath
-                = folder.absoluteFilePath(QString::fromStdString(loop.csvPath)).toStdString();
+                = QDir::cleanPath(folder.absoluteFilePath(QString::fromStdString(loop.csvPath)))
+                      .toStdString();
     return session;
 }
 

@@ -46,9 +46,9 @@ Sortie :
 Session :
   --session FICHIER        dessine une session enregistrée par Velmora
                            (.velmora) : réglages, listes de valeurs et boucles
-                           visibles ; les options données après --session la
-                           modifient (des --loop ou --loop-csv remplacent ses
-                           boucles)
+                           visibles ; les options de l'abaque et des boucles se
+                           donnent après --session et la modifient (des --loop
+                           ou --loop-csv remplacent ses boucles)
 
 Axes (mêmes limites que dans la fenêtre principale) :
   --gain-max V             gain maxi en dB, {gain-max} (défaut 40)
@@ -112,6 +112,16 @@ const std::set<std::string> &valueOptions()
         "--phase-step", "--isogains", "--isophases", "--font", "--font-size", "--axis-color",
         "--isogain-color", "--isophase-color", "--loop", "--loop-csv", "--loop-color",
         "--loop-gain-db", "--omega-min", "--omega-max", "--markers" };
+    return names;
+}
+
+// The options that a session's settings and loops stand for.
+const std::set<std::string> &sessionSets()
+{
+    static const std::set<std::string> names { "--gain-max", "--gain-min", "--gain-step",
+        "--phase-min", "--phase-step", "--isogains", "--isophases", "--font", "--font-size",
+        "--axis-color", "--isogain-color", "--isophase-color", "--grid", "--dotted-grid", "--loop",
+        "--loop-csv", "--loop-color", "--loop-gain-db" };
     return names;
 }
 
@@ -363,6 +373,7 @@ void readLoops(const Given &given, RenderJob &job)
         if (value.empty())
             throw UsageError(option + " : valeur vide");
         loop.hertz = job.hertz;
+        loop.origin = option;
         loop.color = DefaultLoopColor(job.loops.size());
         job.loops.push_back(loop);
     }
@@ -415,6 +426,7 @@ void readSession(const std::string &path, RenderJob &job)
         request.hertz = loop.csvHertz;
         request.gainDb = loop.gainDb;
         request.color = loop.color;
+        request.origin = "--session";
         job.loops.push_back(request);
     }
 }
@@ -431,8 +443,17 @@ RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
     const std::vector<std::string> sessions = given.all("--session");
     if (sessions.size() > 1)
         throw UsageError("--session : une seule session à la fois");
-    if (!sessions.empty())
+    if (!sessions.empty()) {
+        // What the session sets cannot be given before it: it would be silently replaced.
+        for (const Given::Option &option : given.options) {
+            if (option.name == "--session")
+                break;
+            if (sessionSets().count(option.name))
+                throw UsageError(
+                    option.name + " : à donner après --session, qui règle l'abaque et les boucles");
+        }
         readSession(sessions.front(), job);
+    }
     const Given chartOptions = given.after("--session");
     job.hertz = given.has("--loop-hz");
     readChartOptions(chartOptions, job);

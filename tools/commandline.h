@@ -26,6 +26,7 @@ struct LoopRequest {
     std::string csvPath; // bytes as given
     bool hertz = false; // the file's frequencies are in Hz
     double gainDb = 0;
+    std::string origin; // the option it came from, for messages: --loop, --loop-csv, --session
     Color color = 0;
 };
 

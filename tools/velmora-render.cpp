@@ -52,20 +52,21 @@ std::vector<std::pair<ReportedLoop, DrawnLoop>> analyse(const RenderJob &job)
                 analysis = AnalyseLoop(
                     TransferFunction::parse(request.expression), request.gainDb, options);
             } catch (const ExpressionError &error) {
-                throw UsageError("--loop « " + request.expression + " » : " + error.what());
+                throw UsageError(
+                    request.origin + " « " + request.expression + " » : " + error.what());
             }
         } else {
             name = shownName(request.csvPath);
             std::ifstream file(request.csvPath, std::ios::binary);
             if (!file)
-                throw UsageError("--loop-csv : impossible de lire « " + name + " »");
+                throw UsageError(request.origin + " : impossible de lire « " + name + " »");
             std::stringstream text;
             text << file.rdbuf();
             try {
                 analysis = AnalyseMeasuredLoop(
                     ReadMeasuredResponse(text.str(), request.hertz), request.gainDb, options);
             } catch (const DataError &error) {
-                throw UsageError("--loop-csv « " + name + " » : " + error.what());
+                throw UsageError(request.origin + " « " + name + " » : " + error.what());
             }
         }
         ReportedLoop reported { name, analysis.quantities };

@@ -52,6 +52,12 @@ BitmapSizeDialog::BitmapSizeDialog(ChartDocument &document, Prompts &prompts, QW
     connect(m_form->label1, &ClickableLabel::clicked, this, Guard([this] { editWidth(); }));
     connect(m_form->Label2, &ClickableLabel::clicked, this, Guard([this] { editHeight(); }));
     connect(m_form->Button1, &QPushButton::clicked, this, &QWidget::hide);
+    // A session opened brings its own size: shown as an edited size is.
+    connect(&document, &ChartDocument::replaced, this, [this] {
+        const ChartSettings &s = m_document.settings();
+        setCaption(*m_form->label1, QStringLiteral("Largeur:%1 pixels").arg(s.bitmapWidth));
+        setCaption(*m_form->Label2, QStringLiteral("Hauteur:%1 pixels").arg(s.bitmapHeight));
+    });
 }
 
 BitmapSizeDialog::~BitmapSizeDialog() = default;

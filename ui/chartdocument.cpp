@@ -118,6 +118,7 @@ bool ChartDocument::addLoop(DocumentLoop loop)
 {
     if (m_loops.size() >= MaxDocumentLoops)
         return false;
+    loop.id = ++m_lastLoopId;
     m_loops.push_back(std::move(loop));
     m_analyses.emplace_back();
     emit loopsChanged();
@@ -130,8 +131,17 @@ void ChartDocument::replaceLoop(std::size_t index, DocumentLoop loop)
     loop.color = kept.color;
     loop.gainDb = kept.gainDb;
     loop.visible = kept.visible;
+    loop.id = kept.id;
     kept = std::move(loop);
     loopChanged(index);
+}
+
+std::optional<std::size_t> ChartDocument::indexOfLoop(std::uint64_t id) const
+{
+    for (std::size_t i = 0; i < m_loops.size(); ++i)
+        if (m_loops[i].id == id)
+            return i;
+    return std::nullopt;
 }
 
 void ChartDocument::removeLoop(std::size_t index)
@@ -196,6 +206,8 @@ void ChartDocument::replace(const ChartSettings &settings, const QStringList &is
     m_isogainTexts = isogainTexts;
     m_isophaseTexts = isophaseTexts;
     m_loops = std::move(loops);
+    for (DocumentLoop &loop : m_loops)
+        loop.id = ++m_lastLoopId;
     m_analyses.assign(m_loops.size(), {});
     emit replaced();
 }

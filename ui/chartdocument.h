@@ -65,6 +65,8 @@ public:
     void setLoopGain(std::size_t index, double gainDb);
     void setLoopColor(std::size_t index, Color color);
     void setLoopVisible(std::size_t index, bool visible);
+    // The index of the loop of that id, if it is still in the document.
+    std::optional<std::size_t> indexOfLoop(std::uint64_t id) const;
 
     // A loop analysed at its gain for the chart as it stands; kept until the loop or the chart's
     // extents change, so that the chart window and the margins window share the work.
@@ -95,6 +97,7 @@ private:
     QStringList m_isogainTexts;
     QStringList m_isophaseTexts;
     std::vector<DocumentLoop> m_loops;
+    std::uint64_t m_lastLoopId = 0;
     // The analyses, with the extents each was sampled for.
     struct CachedAnalysis {
         std::optional<LoopAnalysis> analysis;

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <cmath>
 #include <stdexcept>
 
@@ -53,6 +55,13 @@ void ChartView::setChart(
     m_settings = settings;
     m_profile = profile;
     m_loops = std::move(loops);
+    // A drag ends when its loop is gone from what is drawn (removed or hidden meanwhile).
+    if (m_drag
+        && std::none_of(m_loops.begin(), m_loops.end(),
+            [id = m_drag->id](const ViewedLoop &loop) { return loop.id == id; })) {
+        m_drag.reset();
+        unsetCursor();
+    }
     m_stale = true;
     resize(profile.width, profile.height);
     update();
@@ -140,7 +149,7 @@ void ChartView::mouseMoveEvent(QMouseEvent *event)
         const double dbPerPixel = (map.gainMax - map.gainMin) / (map.frame.bottom - map.frame.top);
         const double gain = std::clamp(
             m_drag->startGainDb - (position.y() - m_drag->startRow) * dbPerPixel, -99.9, 99.9);
-        emit loopGainDragged(m_drag->index, gain);
+        emit loopGainDragged(m_drag->id, gain);
     }
     emit readOutChanged(readOutAt(position));
 }
@@ -150,7 +159,7 @@ void ChartView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     if (const auto near = locusNear(event->position())) {
-        m_drag = Drag { near->first->index, near->first->gainDb, event->position().y() };
+        m_drag = Drag { near->first->id, near->first->gainDb, event->position().y() };
         setCursor(Qt::SizeVerCursor);
     }
 }

@@ -10,13 +10,15 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
 
 namespace velmora {
 
 // A loop as the view draws it, with its place in the document.
 struct ViewedLoop {
-    std::size_t index; // in the document
+    std::size_t index; // in the document, as the read-out numbers it
+    std::uint64_t id; // the document's lasting name for it
     double gainDb; // the loop's gain, which a drag starts from
     DrawnLoop drawn;
 };
@@ -44,8 +46,8 @@ public:
 
 signals:
     void readOutChanged(const QString &text);
-    // A locus dragged up or down: the loop's new gain, dB.
-    void loopGainDragged(std::size_t index, double gainDb);
+    // A locus dragged up or down: the loop (by its id) and its new gain, dB.
+    void loopGainDragged(std::uint64_t id, double gainDb);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -66,7 +68,7 @@ private:
     bool m_stale = false;
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
     struct Drag {
-        std::size_t index;
+        std::uint64_t id;
         double startGainDb;
         double startRow;
     };

@@ -1,6 +1,7 @@
 // ui/chartwindow.cpp — the chart window (ui layer)
 #include "ui/chartwindow.h"
 
+#include "ui/application.h"
 #include "ui/chartdocument.h"
 #include "ui/chartview.h"
 #include "ui_chartwindow.h"
@@ -36,8 +37,12 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     connect(&document, &ChartDocument::loopsChanged, this, &ChartWindow::redraw);
     connect(&document, &ChartDocument::replaced, this, &ChartWindow::redraw);
     connect(m_view, &ChartView::readOutChanged, m_readOut, &QLabel::setText);
-    connect(m_view, &ChartView::loopGainDragged, this,
-        [this](std::size_t index, double gainDb) { m_document.setLoopGain(index, gainDb); });
+    connect(m_view, &ChartView::loopGainDragged, this, [this](std::uint64_t id, double gainDb) {
+        Guard([&] {
+            if (const std::optional<std::size_t> index = m_document.indexOfLoop(id))
+                m_document.setLoopGain(*index, gainDb);
+        })();
+    });
 }
 
 ChartWindow::~ChartWindow() = default;
@@ -59,7 +64,7 @@ void ChartWindow::redraw()
     const std::vector<DocumentLoop> &documentLoops = m_document.loops();
     for (std::size_t i = 0; i < documentLoops.size(); ++i) {
         if (documentLoops[i].visible)
-            loops.push_back({ i, documentLoops[i].gainDb,
+            loops.push_back({ i, documentLoops[i].id, documentLoops[i].gainDb,
                 DrawnLoop { m_document.analysis(i), documentLoops[i].color } });
     }
     const QSize size = chartSize();

@@ -26,7 +26,8 @@ DocumentLoop DocumentLoop::fromExpression(const QString &expression, Color color
 DocumentLoop DocumentLoop::fromCsv(const QString &path, bool hertz, Color color)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A regular file only: a FIFO or a device would block the program or never end.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw std::runtime_error(
             QStringLiteral("impossible de lire « %1 »").arg(path).toStdString());
     DocumentLoop loop;

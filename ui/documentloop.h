@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace velmora {
@@ -18,6 +19,9 @@ struct DocumentLoop {
     Color color = 0;
     double gainDb = 0; // added to the loop, dB
     bool visible = true;
+    // Given by the document, unique for its life: what a view holds on to across changes of the
+    // list (the index of a loop moves when one before it is removed).
+    std::uint64_t id = 0;
     std::shared_ptr<const TransferFunction> function; // for an expression
     std::shared_ptr<const MeasuredResponse> data; // for a data file
 

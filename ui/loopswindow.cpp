@@ -94,6 +94,9 @@ LoopsWindow::LoopsWindow(ChartDocument &document, Prompts &prompts, QWidget *par
     m_gainBox->setSingleStep(0.5);
     m_gainBox->setSuffix(QStringLiteral(" dB"));
     m_gainBox->setLocale(QLocale(QLocale::French));
+    // A typed gain applies on Entrée or on leaving the box, not at each keystroke ("1," is not
+    // 1 dB); the arrows and the slider apply at once.
+    m_gainBox->setKeyboardTracking(false);
 
     auto *editRow = new QHBoxLayout;
     editRow->addWidget(new QLabel(QStringLiteral("G(s) = "), this));
@@ -204,7 +207,8 @@ void LoopsWindow::showSelected()
     if (index) {
         const DocumentLoop &loop = m_document.loops()[*index];
         const double gain = loop.gainDb;
-        m_gainBox->setValue(gain);
+        if (!m_gainBox->hasFocus() || m_gainBox->value() != gain)
+            m_gainBox->setValue(gain);
         m_gainSlider->setValue(static_cast<int>(std::lround(gain * SliderStepsPerDb)));
         if (!loop.expression.isEmpty() && !m_expression->hasFocus())
             m_expression->setText(loop.expression);

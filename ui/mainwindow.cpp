@@ -25,6 +25,8 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
@@ -88,10 +90,10 @@ MainWindow::MainWindow(ChartDocument &document, ChartWindow &chartWindow, AboutD
     Ui::MainWindow &f = *m_form;
     f.setupUi(this);
     move(52, 169);
-    m_isogains = { f.ValueListEditor1, ValueList::Isogain, Entry::IsogainValue, 0,
-        QStringLiteral("Entrer la -100dB<valeur<100 dB ") };
-    m_isophases = { f.ValueListEditor2, ValueList::Isophase, Entry::IsophaseValue, -180,
-        QStringLiteral("Entrer la -360°<valeur< -1° ") };
+    m_isogains = { f.ValueListEditor1, ValueList::Isogain, Entry::IsogainValue,
+        RefusedIsogainStandIn, QStringLiteral("Entrer la -100dB<valeur<100 dB ") };
+    m_isophases = { f.ValueListEditor2, ValueList::Isophase, Entry::IsophaseValue,
+        RefusedIsophaseStandIn, QStringLiteral("Entrer la -360°<valeur< -1° ") };
 
     setFontOf(*f.Label3, 13, true, true);
     setFontOf(*f.Label13, 12, true, false);
@@ -107,6 +109,7 @@ MainWindow::MainWindow(ChartDocument &document, ChartWindow &chartWindow, AboutD
     f.ValueListEditor2->setColumnWidth(0, 40);
     f.ValueListEditor2->setColumnWidth(1, 62);
     showListsAndCaptions();
+    m_startFontCaptionFont = f.Label10->font();
 
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         m_previousFocus = m_focus;
@@ -227,6 +230,15 @@ void MainWindow::copyChartToClipboard()
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
+QString MainWindow::suggestedPath(const QString &name) const
+{
+    // Beside the session in use, else in the home folder: never the working directory, which
+    // for a program started from a menu is anywhere.
+    const QString folder
+        = m_sessionPath.isEmpty() ? QDir::homePath() : QFileInfo(m_sessionPath).absolutePath();
+    return QDir(folder).filePath(name);
+}
+
 void MainWindow::openSession()
 {
     const std::optional<QString> path
@@ -248,7 +260,7 @@ void MainWindow::saveSession()
 {
     std::optional<QString> path = m_prompts.chooseSaveFile(QStringLiteral("Enregistrer la session"),
         QStringLiteral("Sessions Velmora (*.velmora)"),
-        m_sessionPath.isEmpty() ? QStringLiteral("abaque.velmora") : m_sessionPath);
+        m_sessionPath.isEmpty() ? suggestedPath(QStringLiteral("abaque.velmora")) : m_sessionPath);
     if (!path)
         return;
     if (!path->endsWith(QString::fromLatin1(SessionExtension), Qt::CaseInsensitive))
@@ -261,8 +273,8 @@ void MainWindow::exportChart()
 {
     const ChartSettings &s = m_document.settings();
     const std::optional<ExportChoice> choice = m_prompts.chooseExport(
-        { m_exportPath.isEmpty() ? QStringLiteral("abaque.png") : m_exportPath, s.bitmapWidth,
-            s.bitmapHeight });
+        { m_exportPath.isEmpty() ? suggestedPath(QStringLiteral("abaque.png")) : m_exportPath,
+            s.bitmapWidth, s.bitmapHeight });
     if (!choice)
         return;
     const std::optional<ChartFormat> format = FormatOfFileName(choice->path.toStdString());
@@ -358,6 +370,10 @@ void MainWindow::showDocument()
         f.Label10->setFont(font);
         setCaption(
             *f.Label10, "Fonte + taille" + face + ' ' + QString::number(s.axisStyle.fontSize));
+    } else {
+        // The default face: the caption and its font as at start.
+        f.Label10->setFont(m_startFontCaptionFont);
+        setCaption(*f.Label10, QStringLiteral("Fonte employée et taille"));
     }
 }
 

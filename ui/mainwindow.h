@@ -75,6 +75,8 @@ private:
     void saveSession();
     void exportChart();
     void printChart();
+    // A file of that name in the folder where files are suggested.
+    QString suggestedPath(const QString &name) const;
     // The value lists' rows and the value captions, from the document.
     void showListsAndCaptions();
     // Shows the document anew after it was replaced: lists, captions, check boxes, colours.
@@ -103,6 +105,7 @@ private:
     void chooseColor(QLabel &label, const std::function<void(Color)> &store);
 
     ChartDocument &m_document;
+    QFont m_startFontCaptionFont; // Label10's font before any face is chosen
     ChartWindow &m_chartWindow;
     AboutDialog &m_aboutDialog;
     HelpWindow &m_helpWindow;

@@ -8,6 +8,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -66,10 +67,14 @@ std::optional<QString> DialogPrompts::chooseOpenFile(const QString &title, const
 std::optional<QString> DialogPrompts::chooseSaveFile(
     const QString &title, const QString &filter, const QString &suggested)
 {
-    const QString path = QFileDialog::getSaveFileName(nullptr, title, suggested, filter);
-    if (path.isEmpty())
+    QFileDialog dialog(nullptr, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension takes the suggested one before the dialog checks
+    // whether it would replace a file, so that no file is replaced without being asked.
+    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().front();
 }
 
 std::optional<ExportChoice> DialogPrompts::chooseExport(const ExportChoice &initial)

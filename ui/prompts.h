@@ -41,7 +41,8 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
     // The general error report: error icon, one OK button, titled "AbaqueVelmora".
     virtual void reportError(const QString &text) = 0;
-    // A file to open or to write; `filter` as Qt's file dialogs take it.
+    // A file to open or to write; `filter` as Qt's file dialogs take it. A name to write typed
+    // without an extension takes the suggested name's.
     virtual std::optional<QString> chooseOpenFile(const QString &title, const QString &filter) = 0;
     virtual std::optional<QString> chooseSaveFile(
         const QString &title, const QString &filter, const QString &suggested)

@@ -125,4 +125,21 @@ TEST(TransferFunction, RefusedWithTheColumnAndWhatWasExpected)
     }
 }
 
+TEST(TransferFunction, DeepNestingIsRefusedNotAStackOverflow)
+{
+    // 200 levels are parsed; a pasted wall of parentheses or signs is refused at the level past.
+    const std::string deep = std::string(200, '(') + "s" + std::string(200, ')');
+    EXPECT_NO_THROW(TransferFunction::parse(deep));
+    for (const std::string &wall :
+        { std::string(100000, '('), std::string(100000, '-') + "s", std::string(201, '(') + "s" }) {
+        try {
+            TransferFunction::parse(wall);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), 201);
+            EXPECT_NE(std::string(error.what()).find("trop imbriquée"), std::string::npos);
+        }
+    }
+}
+
 } // namespace

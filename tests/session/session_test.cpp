@@ -86,6 +86,17 @@ TEST(Session, MissingKeysTakeTheDefaultsAndUnknownKeysAreIgnored)
     EXPECT_EQ(session.isophaseTexts, DefaultIsophaseTexts());
     ASSERT_EQ(session.loops.size(), 1u);
     EXPECT_EQ(session.loops[0].color, DefaultLoopColor(0));
+    // What the program itself can hold and save reads back: a step kept from wider extents,
+    // and list texts out of range, whose values are the lists' stand-ins as Entrée reads them.
+    const Session kept = ReadSession(R"J({"format": "velmora-session",
+        "settings": {"gain_max": 3, "gain_step": 2, "phase_min": -180, "phase_step": 100},
+        "isogains": ["6", "1e300", "150"], "isophases": ["-90", "0.5"]})J");
+    EXPECT_EQ(kept.settings.gainStep, 2);
+    EXPECT_EQ(kept.settings.phaseStep, 100);
+    EXPECT_EQ(kept.isogainTexts, (std::vector<std::string> { "6", "1e300", "150" }));
+    EXPECT_EQ(kept.settings.isogainValues,
+        (std::vector<double> { 6, RefusedIsogainStandIn, RefusedIsogainStandIn }));
+    EXPECT_EQ(kept.settings.isophaseValues, (std::vector<double> { -90, RefusedIsophaseStandIn }));
     EXPECT_EQ(session.loops[0].gainDb, 0);
     EXPECT_TRUE(session.loops[0].visible);
 }
@@ -100,9 +111,12 @@ TEST(Session, RefusalNamesTheKeyAtFault)
             "« settings.gain_max » doit être un nombre" },
         { R"J({"format": "velmora-session", "settings": {"gain_max": 150}})J",
             "« settings.gain_max » hors limites" },
-        // The step is tested against the gain maximum read before it.
-        { R"J({"format": "velmora-session", "settings": {"gain_max": 10, "gain_step": 6}})J",
+        // A step is held to what the widest extents allow (the windows keep a step when the
+        // extents shrink after it).
+        { R"J({"format": "velmora-session", "settings": {"gain_max": 10, "gain_step": 50}})J",
             "« settings.gain_step »" },
+        { R"J({"format": "velmora-session", "settings": {"phase_step": 180}})J",
+            "« settings.phase_step »" },
         { R"J({"format": "velmora-session", "settings": {"font_size": 8.5}})J",
             "« settings.font_size »" },
         { R"J({"format": "velmora-session", "settings": {"bitmap_width": 399}})J",

@@ -365,6 +365,12 @@ TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("w,g,p\n1,0,-90\n0.5,-1,-100\n");
     }
+    const QString lost = data.filePath("lost.velmora");
+    {
+        QFile file(lost);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(R"J({"format": "velmora-session", "loops": [{"csv": "sub/../gone.csv"}]})J");
+    }
     QStringList nine;
     for (int i = 0; i < 9; ++i)
         nine << "--loop"
@@ -382,6 +388,7 @@ TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
         { { "--loop", "1/s", "--omega-min", "10", "--omega-max", "1" }, "--omega-min" },
         { { "--loop", "1/s", "--markers", "1,-2" }, "--markers" },
         { { "--report" }, "au moins une boucle" },
+        { { "--session", lost }, "--session : impossible de lire" },
     };
     for (const Refusal &refusal : refusals) {
         const RunResult run = render(QStringList(refusal.arguments) << "-o" << path("refused.png"));
@@ -389,6 +396,9 @@ TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(refusal.mention))) << run.err.toStdString();
         EXPECT_TRUE(entries().isEmpty());
     }
+    // The session's data file is named by its plain path.
+    EXPECT_TRUE(render({ "--session", lost, "-o", path("x.png") })
+                    .err.contains("« " + data.filePath("gone.csv") + " »"));
 }
 
 TEST_F(VelmoraRender, SessionDrawsAsItsOptionsWouldAndLaterOptionsChangeIt)
@@ -417,8 +427,13 @@ TEST_F(VelmoraRender, SessionDrawsAsItsOptionsWouldAndLaterOptionsChangeIt)
     const QString session = path("tuned.velmora");
     const QImage fromSession = image({ "--session", session }, "session.png");
     EXPECT_EQ(fromSession, image(same, "options.png"));
-    // Options before the session are replaced by it; options after it change it.
-    EXPECT_EQ(image({ "--gain-max", "30", "--session", session }, "before.png"), fromSession);
+    // What the session sets cannot come before it; options after it change it.
+    const RunResult before
+        = render({ "--gain-max", "30", "--session", session, "-o", path("before.png") });
+    EXPECT_EQ(before.exitCode, 2);
+    EXPECT_TRUE(before.err.contains("--gain-max : à donner après --session"))
+        << before.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("before.png")));
     EXPECT_EQ(image({ "--session", session, "--gain-max", "30" }, "after.png"),
         image(QStringList(same) << "--gain-max"
                                 << "30",

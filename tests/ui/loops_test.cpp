@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -292,6 +293,40 @@ private slots:
         QVERIFY(std::abs(document().loops()[0].gainDb - 4) < 1e-9);
     }
 
+    void aDragFollowsItsLoopWhenAnotherIsRemoved()
+    {
+        typeAndAdd("2/(s*(s+1))");
+        typeAndAdd(ThirdOrder);
+        document().setLoopVisible(0, false); // out of the pointer's reach
+        const LoopAnalysis &analysis = document().analysis(1);
+        const ResponsePoint &p = analysis.locus[analysis.locus.size() / 2];
+        const QPoint grip = pixelOf(p.phaseDeg + analysis.phaseShiftDeg, p.gainDb).toPoint();
+        QTest::mousePress(view(), Qt::LeftButton, {}, grip);
+        document().removeLoop(0); // the dragged loop is now the first
+        QTest::mouseMove(view(), grip - QPoint(0, 13));
+        QCOMPARE(document().loops()[0].expression, QString(ThirdOrder));
+        QVERIFY(std::abs(document().loops()[0].gainDb - 13 * 70.0 / 455) < 1e-9);
+        // Its loop removed, the drag ends: moving changes nothing and raises nothing.
+        document().removeLoop(0);
+        typeAndAdd("2/(s*(s+1))");
+        QTest::mouseMove(view(), grip - QPoint(0, 40));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, grip - QPoint(0, 40));
+        QCOMPARE(document().loops()[0].gainDb, 0.0);
+    }
+
+    void aGainTypedInTheBoxAppliesWhenEntered()
+    {
+        typeAndAdd(ThirdOrder);
+        QDoubleSpinBox *box = loops<QDoubleSpinBox>("GainDb");
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, "1,5");
+        QCOMPARE(document().loops()[0].gainDb, 0.0); // nothing while typing
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(document().loops()[0].gainDb, 1.5);
+        QCOMPARE(loops<QSlider>("CurseurGain")->value(), 15);
+    }
+
     void resizedChartWindowDrawsAtItsSize()
     {
         ChartWindow &window = program->windows.chartWindow;
@@ -310,6 +345,7 @@ private slots:
     void sessionIsSavedAndOpenedWhole()
     {
         program->main<QCheckBox>("CheckBox4")->click();
+        document().setBitmapSize(450, 700);
         typeAndAdd(ThirdOrder);
         loops<QDoubleSpinBox>("GainDb")->setValue(-2.5);
         typeAndAdd("0.5*exp(-0.2*s)/(s*(0.5*s+1))");
@@ -331,6 +367,8 @@ private slots:
         QVERIFY(!document().loops()[1].visible);
         QCOMPARE(program->chart(), saved);
         QCOMPARE(Program::in<QTableWidget>(loopsWindow(), "ListeBoucles")->rowCount(), 2);
+        QCOMPARE(Program::in<QLabel>(program->windows.bitmapSizeDialog, "label1")->text(),
+            QString("Largeur:450 pixels"));
 
         // A refused file names the key, and nothing changes.
         QFile bad(dir.filePath("mauvais.velmora"));
@@ -352,6 +390,7 @@ private slots:
         auto &prompts = program->prompts;
         prompts.exports.push_back(ExportChoice { dir.filePath("abaque.png"), 500, 800 });
         program->main<QAction>("Exporter1")->trigger();
+        QCOMPARE(prompts.exportOpenedWith.back().path, QDir::home().filePath("abaque.png"));
         QCOMPARE(prompts.exportOpenedWith.back().width, 600); // the bitmap size by default
         QCOMPARE(prompts.exportOpenedWith.back().height, 950);
         QCOMPARE(QImage(dir.filePath("abaque.png")).convertToFormat(QImage::Format_RGB32),
