@@ -3,7 +3,8 @@
 #   1. build with -Wall -Wextra -Werror, then every test (unit, pixel, command line, windows,
 #      end to end under Xvfb, clang-format check);
 #   2. the same tests on an AddressSanitizer + UndefinedBehaviorSanitizer build;
-#   3. the libFuzzer targets of the number text, on their corpus and for a bounded time;
+#   3. the libFuzzer targets of the texts users type or load (numbers, expressions, CSV data),
+#      on their corpus and for a bounded time;
 #   4. valgrind memcheck of velmora-render on both profiles.
 # "./test.sh --quick" runs stage 1 only.
 set -euo pipefail
@@ -60,7 +61,7 @@ fuzz() {
         -DVELMORA_FUZZ=ON >/dev/null
     cmake --build build-fuzz -j2
     local target corpus new
-    for target in text_to_real real_to_text; do
+    for target in text_to_real real_to_text transfer_function measured_response; do
         corpus=fuzz/corpus/$target
         new=$(mktemp -d)
         # New inputs go to a scratch folder; the committed corpus is read, never written.
