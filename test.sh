@@ -5,7 +5,7 @@
 #   2. the same tests on an AddressSanitizer + UndefinedBehaviorSanitizer build;
 #   3. the libFuzzer targets of the texts users type or load (numbers, expressions, CSV data),
 #      on their corpus and for a bounded time;
-#   4. valgrind memcheck of velmora-render on both profiles.
+#   4. valgrind memcheck of velmora-render on both profiles, and with loops.
 # "./test.sh --quick" runs stage 1 only.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -83,6 +83,13 @@ memcheck() {
         echo "velmora-render --profile $profile: 0 errors"
         passed=$((passed + 1))
     done
+    # Loops: a rational one and one with a delay, drawn as a PDF and reported.
+    valgrind --quiet --error-exitcode=1 --leak-check=full \
+        --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
+        build/tools/velmora-render --loop "4/(s*(s+1)*(s+2))" \
+        --loop "0.5*exp(-0.2*s)/(s*(0.5*s+1))" --report -o "$out/loops.pdf" >/dev/null
+    echo "velmora-render with two loops: 0 errors"
+    passed=$((passed + 1))
     rm -rf "$out"
 }
 
