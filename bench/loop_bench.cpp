@@ -2,11 +2,8 @@
 // clipboard-size chart with three loci, analysis included, as a gain change in the program
 // redraws it.
 #include "core/loopanalysis.h"
-#include "core/memorytuning.h"
 #include "plot/locus.h"
 #include "render/rastersurface.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -55,14 +52,3 @@ BENCHMARK(BM_AnalyseTenthOrderLoopWithDelay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ChartWithThreeLociAt600x950)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    KeepFreedMemoryForReuse();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,11 +1,8 @@
 // RenderChart on the raster surface with the default settings, both profiles: each image from
 // scratch, as velmora-render draws it, and drawn again with its labels' shapes kept, as the chart
 // window draws it on every change.
-#include "core/memorytuning.h"
 #include "plot/renderchart.h"
 #include "render/rastersurface.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -47,14 +44,3 @@ BENCHMARK(BM_RedrawWindow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RedrawClipboard)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    KeepFreedMemoryForReuse();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

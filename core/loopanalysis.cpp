@@ -712,6 +712,16 @@ std::vector<ResponsePoint> locusOf(const std::vector<Sample> &samples)
 
 } // namespace
 
+AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings)
+{
+    AnalysisOptions options;
+    options.gainMin = settings.gainMin;
+    options.gainMax = settings.gainMax;
+    options.phaseMin = settings.phaseMin;
+    options.phaseMax = settings.phaseMax;
+    return options;
+}
+
 std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega)
 {
     if (locus.empty() || !(omega >= locus.front().omega) || !(omega <= locus.back().omega))

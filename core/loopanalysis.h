@@ -2,6 +2,7 @@
 // closed-loop resonance, bandwidth and stability (core layer)
 #pragma once
 
+#include "core/chartsettings.h"
 #include "core/measuredresponse.h"
 #include "core/transferfunction.h"
 
@@ -30,6 +31,9 @@ struct AnalysisOptions {
     std::optional<double> omegaMin; // rad/s
     std::optional<double> omegaMax;
 };
+
+// Sampling for a chart of these settings' extents, over the frequency range chosen from the loop.
+AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings);
 
 // What an engineer reads of a loop. Frequencies in rad/s. Crossovers are listed in increasing
 // frequency, with the margin found there; the reported margins are those of smallest magnitude.

@@ -35,11 +35,7 @@ std::string shownName(const std::string &path)
 // Every loop analysed; a refused expression or data file is a UsageError.
 std::vector<std::pair<ReportedLoop, DrawnLoop>> analyse(const RenderJob &job)
 {
-    AnalysisOptions options;
-    options.gainMin = job.settings.gainMin;
-    options.gainMax = job.settings.gainMax;
-    options.phaseMin = job.settings.phaseMin;
-    options.phaseMax = job.settings.phaseMax;
+    AnalysisOptions options = AnalysisOptionsFor(job.settings);
     options.omegaMin = job.omegaMin;
     options.omegaMax = job.omegaMax;
     std::vector<std::pair<ReportedLoop, DrawnLoop>> loops;

@@ -41,11 +41,7 @@ DocumentLoop DocumentLoop::fromCsv(const QString &path, bool hertz, Color color)
 
 LoopAnalysis DocumentLoop::analyse(const ChartSettings &settings) const
 {
-    AnalysisOptions options;
-    options.gainMin = settings.gainMin;
-    options.gainMax = settings.gainMax;
-    options.phaseMin = settings.phaseMin;
-    options.phaseMax = settings.phaseMax;
+    const AnalysisOptions options = AnalysisOptionsFor(settings);
     if (function)
         return AnalyseLoop(*function, gainDb, options);
     if (data)

@@ -212,7 +212,7 @@ void MainWindow::copyChartToClipboard()
     m_chartWindow.makeVisible();
     const ChartSettings &s = m_document.settings();
     const RenderProfile profile = ClipboardProfile(s.bitmapWidth, s.bitmapHeight);
-    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const LociLayer loci = visibleLoci();
     const ChartLayer *overlays[] = { &loci };
     RasterSurface surface(s.bitmapWidth, s.bitmapHeight);
     // The chart drawn so far goes to the clipboard also when drawing fails; then the error.
@@ -228,6 +228,11 @@ void MainWindow::copyChartToClipboard()
     data->setData(
         QStringLiteral("image/svg+xml"), ChartFileBytes(ChartFormat::Svg, s, profile, overlays));
     QGuiApplication::clipboard()->setMimeData(data);
+}
+
+LociLayer MainWindow::visibleLoci() const
+{
+    return LociLayer(m_document.visibleLoops(), {}, m_document.settings().axisStyle.axisColor);
 }
 
 QString MainWindow::suggestedPath(const QString &name) const
@@ -283,7 +288,7 @@ void MainWindow::exportChart()
             QStringLiteral("« %1 » : extension .png, .bmp, .svg ou .pdf attendue")
                 .arg(choice->path)
                 .toStdString());
-    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const LociLayer loci = visibleLoci();
     const ChartLayer *overlays[] = { &loci };
     const QByteArray bytes
         = ChartFileBytes(*format, s, ClipboardProfile(choice->width, choice->height), overlays);
@@ -307,7 +312,7 @@ void MainWindow::printChartOn(QPrinter &printer)
 {
     const ChartSettings &s = m_document.settings();
     const RenderProfile profile = ClipboardProfile(s.bitmapWidth, s.bitmapHeight);
-    const LociLayer loci(m_document.visibleLoops(), {}, s.axisStyle.axisColor);
+    const LociLayer loci = visibleLoci();
     const ChartLayer *overlays[] = { &loci };
     QPainter painter;
     if (!painter.begin(&printer))

@@ -21,6 +21,7 @@ namespace velmora {
 
 class AboutDialog;
 class BitmapSizeDialog;
+class LociLayer;
 class LoopsWindow;
 class MarginsWindow;
 class ChartDocument;
@@ -75,6 +76,8 @@ private:
     void saveSession();
     void exportChart();
     void printChart();
+    // The visible loops as the clipboard, export and print draw them over the chart.
+    LociLayer visibleLoci() const;
     // A file of that name in the folder where files are suggested.
     QString suggestedPath(const QString &name) const;
     // The value lists' rows and the value captions, from the document.

@@ -35,11 +35,7 @@ const char *const ThirdOrder = "4/(s*(s+1)*(s+2))"; // GM 3,522 dB at 1,414 rad/
 QImage headless(const ChartSettings &settings, const RenderProfile &profile,
     const std::vector<std::pair<std::string, double>> &loops)
 {
-    AnalysisOptions options;
-    options.gainMin = settings.gainMin;
-    options.gainMax = settings.gainMax;
-    options.phaseMin = settings.phaseMin;
-    options.phaseMax = settings.phaseMax;
+    const AnalysisOptions options = AnalysisOptionsFor(settings);
     std::vector<DrawnLoop> drawn;
     for (std::size_t i = 0; i < loops.size(); ++i)
         drawn.push_back(
