@@ -8,6 +8,15 @@
 
 namespace velmora {
 
+std::optional<Color> ColorFromText(std::string_view text)
+{
+    if (text.size() != 7 || text[0] != '#'
+        || text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string_view::npos)
+        return std::nullopt;
+    const unsigned long rgb = std::stoul(std::string(text.substr(1)), nullptr, 16);
+    return RgbColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
+}
+
 Color DefaultLoopColor(std::size_t index)
 {
     static constexpr Color palette[] = { RgbColor(200, 0, 0), RgbColor(0, 90, 200),

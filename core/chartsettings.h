@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -32,6 +34,9 @@ constexpr int BlueOf(Color color)
 {
     return static_cast<int>((color >> 16) & 0xFF);
 }
+
+// A colour written "#RRGGBB" (hexadecimal digits of either case); nothing for any other text.
+std::optional<Color> ColorFromText(std::string_view text);
 
 // The colours given to loops in turn when none is chosen: eight that stand apart on white.
 Color DefaultLoopColor(std::size_t index);

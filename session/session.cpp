@@ -101,13 +101,10 @@ public:
     {
         if (!has(key))
             return fallback;
-        const QString t = text(key, QString());
-        bool ok = false;
-        const uint rgb = t.mid(1).toUInt(&ok, 16);
-        if (t.size() != 7 || !t.startsWith('#') || !ok)
+        const std::optional<Color> rgb = ColorFromText(text(key, QString()).toStdString());
+        if (!rgb)
             refuse(name(key), QStringLiteral("doit être une couleur #RRGGBB"));
-        return RgbColor(
-            static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
+        return *rgb;
     }
 
     QJsonArray array(const char *key) const

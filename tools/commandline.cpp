@@ -194,13 +194,11 @@ std::vector<double> valueList(
 
 Color color(const std::string &option, const std::string &text)
 {
-    const bool wellFormed = text.size() == 7 && text[0] == '#'
-        && text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
-    if (!wellFormed)
+    const std::optional<Color> rgb = ColorFromText(text);
+    if (!rgb)
         throw UsageError(
             option + " : " + inGuillemets(text) + " : couleur attendue sous la forme #RRGGBB");
-    const unsigned long rgb = std::stoul(text.substr(1), nullptr, 16);
-    return RgbColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8), static_cast<int>(rgb));
+    return *rgb;
 }
 
 double positiveFrequency(const std::string &option, const std::string &text)

@@ -106,4 +106,13 @@ TEST(ChartSettings, ColoursAreStoredRedInTheLowByte)
     EXPECT_EQ(BlueOf(RgbColor(1, 2, 3)), 3);
 }
 
+TEST(ChartSettings, ColorTextIsExactlyHashAndSixHexDigits)
+{
+    EXPECT_EQ(ColorFromText("#C80000"), RgbColor(200, 0, 0));
+    EXPECT_EQ(ColorFromText("#00aa0f"), RgbColor(0, 170, 15));
+    for (const char *refused :
+        { "", "red", "C80000", "#C8000", "#C800000", "#+C8000", "#C8 000", "#GG0000", "#-10000" })
+        EXPECT_FALSE(ColorFromText(refused)) << refused;
+}
+
 } // namespace
