@@ -50,6 +50,8 @@ struct AxisStyle {
     int fontSize = 8; // points
     std::string fontName; // empty: the surface keeps its current face
     int tickLength = 3; // pixels
+
+    bool operator==(const AxisStyle &) const = default;
 };
 
 // Everything the chart is drawn from, but the loops.
@@ -67,6 +69,8 @@ struct ChartSettings {
     int bitmapHeight = 950;
     std::vector<double> isogainValues; // closed-loop gains (dB), one contour each, in list order
     std::vector<double> isophaseValues; // closed-loop phases (degrees), likewise
+
+    bool operator==(const ChartSettings &) const = default;
 };
 
 // The value texts of the two lists as the main window first shows them.

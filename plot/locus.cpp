@@ -3,6 +3,7 @@
 
 #include "core/numbertext.h"
 #include "plot/isogain.h"
+#include "plot/renderchart.h"
 
 #include <algorithm>
 #include <array>
@@ -211,10 +212,10 @@ std::string trimmedLabel(double value)
 
 // The locus, clipped, with arrowheads every `spacing` pixels of what is drawn.
 void drawLocus(
-    DrawingSurface &surface, const ChartMapping &mapping, const DrawnLoop &loop, double unit)
+    DrawingSurface &surface, const ChartMapping &mapping, const SceneLoop &loop, double unit)
 {
-    const std::vector<ResponsePoint> &locus = loop.analysis.locus;
-    const double shift = loop.analysis.phaseShiftDeg;
+    const std::vector<ResponsePoint> &locus = loop.analysis->locus;
+    const double shift = loop.analysis->phaseShiftDeg;
     surface.setPenColor(loop.color);
     surface.setPenStyle(PenStyle::Solid);
     surface.setPenWidth(static_cast<int>(std::lround(std::clamp(unit * 1.5, 1.0, 9.0))));
@@ -311,13 +312,13 @@ void drawIsogainThrough(
     surface.setPenStyle(PenStyle::Solid);
 }
 
-void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, const DrawnLoop &loop,
+void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, const SceneLoop &loop,
     double omega, double unit, bool units, LabelPlacer &labels)
 {
-    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis.locus, omega);
+    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis->locus, omega);
     if (!at)
         return;
-    const Point p = toPixel(mapping, at->phaseDeg + loop.analysis.phaseShiftDeg, at->gainDb);
+    const Point p = toPixel(mapping, at->phaseDeg + loop.analysis->phaseShiftDeg, at->gainDb);
     if (!mapping.frame.contains(p.x, p.y))
         return;
     surface.setPenColor(loop.color);
@@ -332,25 +333,20 @@ std::string ShortNumber(double value)
     return SignificantText(value, 3, '.');
 }
 
-LociLayer::LociLayer(std::vector<DrawnLoop> loops, std::vector<double> markers, Color criticalColor)
-    : m_loops(std::move(loops))
-    , m_markers(std::move(markers))
-    , m_criticalColor(criticalColor)
+void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const RenderProfile &profile,
+    const std::vector<SceneLoop> &loops, const std::vector<double> &markers, Color criticalColor)
 {
-}
-
-void LociLayer::draw(
-    DrawingSurface &surface, const ChartMapping &mapping, const RenderProfile &profile) const
-{
-    if (m_loops.empty())
+    if (loops.empty())
         return;
-    const double unit = std::max(1.0, std::min(profile.width / 300.0, profile.height / 475.0));
+    const int width = surface.width();
+    const int height = surface.height();
+    const double unit = std::max(1.0, std::min(width / 300.0, height / 475.0));
     const bool units = !profile.gainLabelSuffix.empty();
-    LabelPlacer labels(surface, profile.width, profile.height, unit);
+    LabelPlacer labels(surface, width, height, unit);
     labels.keepClear(
         { 20, 5, 20 + surface.textWidth(ChartTitle), 5 + surface.textHeight(ChartTitle) });
 
-    for (const DrawnLoop &loop : m_loops)
+    for (const SceneLoop &loop : loops)
         drawLocus(surface, mapping, loop, unit);
 
     // The critical point, a cross.
@@ -359,7 +355,7 @@ void LociLayer::draw(
         const int cx = pixel(critical.x);
         const int cy = pixel(critical.y);
         const int arm = static_cast<int>(std::lround(4 * unit));
-        surface.setPenColor(m_criticalColor);
+        surface.setPenColor(criticalColor);
         surface.setPenStyle(PenStyle::Solid);
         surface.setPenWidth(1);
         surface.moveTo(cx - arm, cy - arm);
@@ -369,14 +365,14 @@ void LociLayer::draw(
         labels.keepClear({ cx - arm, cy - arm, cx + arm + 1, cy + arm + 1 });
     }
 
-    for (const DrawnLoop &loop : m_loops) {
-        const LoopQuantities &q = loop.analysis.quantities;
-        const double shift = loop.analysis.phaseShiftDeg;
+    for (const SceneLoop &loop : loops) {
+        const LoopQuantities &q = loop.analysis->quantities;
+        const double shift = loop.analysis->phaseShiftDeg;
         const int marginWidth = static_cast<int>(std::lround(std::clamp(2 * unit, 2.0, 9.0)));
         // Phase margin: along 0 dB from the gain crossover to the critical point.
         if (q.gainCrossover && q.phaseMarginDeg) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.gainCrossover)) {
+                = LocusPointAt(loop.analysis->locus, *q.gainCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 const double target = phase - *q.phaseMarginDeg; // the critical point's phase
                 surface.setPenColor(loop.color);
@@ -391,7 +387,7 @@ void LociLayer::draw(
         // Gain margin: at the phase crossover, from the locus up or down to 0 dB.
         if (q.phaseCrossover && q.gainMarginDb) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.phaseCrossover)) {
+                = LocusPointAt(loop.analysis->locus, *q.phaseCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 surface.setPenColor(loop.color);
                 surface.setPenWidth(marginWidth);
@@ -405,7 +401,7 @@ void LociLayer::draw(
         // Resonance peak: its point, and the iso-gain contour at the peak through it.
         if (q.peakDb && q.peakOmega && *q.peakOmega > 0) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.peakOmega)) {
+                = LocusPointAt(loop.analysis->locus, *q.peakOmega)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 drawIsogainThrough(surface, mapping, *q.peakDb, at->phaseDeg + shift, loop.color);
                 if (mapping.frame.contains(p.x, p.y)) {
@@ -419,7 +415,7 @@ void LociLayer::draw(
         // Bandwidth: its point, on the contour 3 dB below the low-frequency closed loop.
         if (q.bandwidth) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.bandwidth)) {
+                = LocusPointAt(loop.analysis->locus, *q.bandwidth)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 if (mapping.frame.contains(p.x, p.y)) {
                     surface.setPenColor(loop.color);
@@ -430,14 +426,14 @@ void LociLayer::draw(
             }
         }
         // Decades, and the extra frequencies asked for.
-        const std::vector<ResponsePoint> &locus = loop.analysis.locus;
+        const std::vector<ResponsePoint> &locus = loop.analysis->locus;
         if (!locus.empty()) {
             const int first = static_cast<int>(std::ceil(std::log10(locus.front().omega) - 1e-9));
             const int last = static_cast<int>(std::floor(std::log10(locus.back().omega) + 1e-9));
             for (int k = first; k <= last && k - first < 40; ++k)
                 drawFrequencyMark(surface, mapping, loop, std::pow(10.0, k), unit, units, labels);
         }
-        for (const double omega : m_markers)
+        for (const double omega : markers)
             drawFrequencyMark(surface, mapping, loop, omega, unit, units, labels);
     }
     surface.setPenWidth(1);

@@ -4,20 +4,16 @@
 
 #include "core/chartsettings.h"
 #include "core/loopanalysis.h"
-#include "plot/renderchart.h"
+#include "plot/chartmapping.h"
+#include "plot/chartscene.h"
 
 #include <string>
 #include <vector>
 
 namespace velmora {
 
-// One loop as the chart shows it.
-struct DrawnLoop {
-    LoopAnalysis analysis; // its locus and quantities, for the loop's gain
-    Color color = RgbColor(200, 0, 0);
-};
-
-// The loops over the chart. Each locus is drawn in its colour, clipped to the plot frame, with
+// The loops over the chart, within the plot frame that `mapping` describes, in the surface's
+// current font. Each locus is drawn in its colour, clipped to the plot frame, with
 // its phase shifted by whole turns as its analysis says, with small arrowheads in the direction
 // of increasing frequency and a dot and a label at each decade frequency (and each extra marker
 // frequency) that falls on the chart. The critical point (-180 degrees, 0 dB) is marked; the
@@ -25,18 +21,8 @@ struct DrawnLoop {
 // point of the closed-loop resonance peak is marked, with the iso-gain contour at that peak drawn
 // through it, dashed; the point of the bandwidth is marked. Labels are placed so that they do not
 // overlap one another.
-class LociLayer final : public ChartLayer {
-public:
-    LociLayer(std::vector<DrawnLoop> loops, std::vector<double> markers, Color criticalColor);
-
-    void draw(DrawingSurface &surface, const ChartMapping &mapping,
-        const RenderProfile &profile) const override;
-
-private:
-    std::vector<DrawnLoop> m_loops;
-    std::vector<double> m_markers; // rad/s
-    Color m_criticalColor;
-};
+void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const RenderProfile &profile,
+    const std::vector<SceneLoop> &loops, const std::vector<double> &markers, Color criticalColor);
 
 // A margin, a peak or a frequency as the chart's labels write them: three significant digits at
 // most, a point as the decimal separator ("45.2", "0.0125", "1.2E4" beyond 10000).

@@ -10,8 +10,8 @@ namespace velmora {
 
 const char *const ChartTitle = "gain en dB et phase en °";
 
-void RenderChart(const ChartSettings &settings, const RenderProfile &profile,
-    DrawingSurface &surface, std::span<const ChartLayer *const> overlays)
+void RenderChart(
+    const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface)
 {
     const PixelFrame frame = FrameOf(surface.width(), surface.height());
     const double gainStep = SampleStep(settings.gainMin, settings.gainMax, profile.gainDivisions);
@@ -25,9 +25,6 @@ void RenderChart(const ChartSettings &settings, const RenderProfile &profile,
     surface.drawText(20, 5, ChartTitle);
     DrawIsogainContours(surface, frame, gainStep, profile, settings);
     DrawIsophaseContours(surface, frame, phaseStep, profile, settings);
-    const ChartMapping mapping = MappingOf(frame, settings);
-    for (const ChartLayer *layer : overlays)
-        layer->draw(surface, mapping, profile);
 }
 
 } // namespace velmora

@@ -3,19 +3,14 @@
 
 namespace velmora {
 
-RenderProfile WindowProfile(int width, int height)
+RenderProfile WindowProfile()
 {
-    RenderProfile profile;
-    profile.width = width;
-    profile.height = height;
-    return profile;
+    return {};
 }
 
-RenderProfile ClipboardProfile(int width, int height)
+RenderProfile ClipboardProfile()
 {
     RenderProfile profile;
-    profile.width = width;
-    profile.height = height;
     profile.gainDivisions = 450;
     profile.phaseDivisions = 300;
     profile.closingGap = 80;

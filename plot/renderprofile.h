@@ -6,9 +6,8 @@
 
 namespace velmora {
 
+// The size of an image is the surface's own: a profile holds only the rules.
 struct RenderProfile {
-    int width = 300; // image, pixels
-    int height = 475;
     int gainDivisions = 225; // iso-gain samples per contour and point capacity
     int phaseDivisions = 150; // iso-phase samples per sweep and point capacity
     int closingGap = 40; // pixels: iso-gain top ends closer than this are joined
@@ -16,10 +15,18 @@ struct RenderProfile {
     std::string phaseLabelSuffix; // after each iso-phase label
 };
 
-// The chart window's image: 300 x 475 unless said otherwise, labels without units.
-RenderProfile WindowProfile(int width = 300, int height = 475);
+// The chart window's image, labels without units.
+RenderProfile WindowProfile();
 
-// The clipboard bitmap: twice the samples, wider joins, units on the contour labels.
-RenderProfile ClipboardProfile(int width, int height);
+// The clipboard bitmap, exports and print: twice the samples, wider joins, units on the contour
+// labels.
+RenderProfile ClipboardProfile();
+
+// The size of an image in pixels; the chart window's designed one by default.
+struct ImageSize {
+    int width = 300;
+    int height = 475;
+    bool operator==(const ImageSize &) const = default;
+};
 
 } // namespace velmora

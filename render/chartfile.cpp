@@ -1,6 +1,8 @@
 // render/chartfile.cpp — the chart as the bytes of an image or document file (render layer)
 #include "render/chartfile.h"
 
+#include "plot/renderchart.h"
+
 #include "render/fontpolicy.h"
 #include "render/paintersurface.h"
 #include "render/rastersurface.h"
@@ -69,17 +71,15 @@ QByteArray encodedImage(const QImage &image, const char *format)
     return bytes;
 }
 
-// Draws the chart on a painter that is closed even when drawing throws.
-template <typename Device>
-void paintChart(Device &device, const ChartSettings &settings, const RenderProfile &profile,
-    std::span<const ChartLayer *const> overlays)
+// Draws on a painter that is closed even when drawing throws.
+template <typename Device> void paint(Device &device, ImageSize size, const Drawing &draw)
 {
     QPainter painter;
     if (!painter.begin(&device))
         throw std::runtime_error("échec de l'ouverture du document");
     try {
-        PainterSurface surface(painter, profile.width, profile.height);
-        RenderChart(settings, profile, surface, overlays);
+        PainterSurface surface(painter, size.width, size.height);
+        draw(surface);
         surface.flush();
     } catch (...) {
         painter.end();
@@ -88,31 +88,29 @@ void paintChart(Device &device, const ChartSettings &settings, const RenderProfi
     painter.end();
 }
 
-QByteArray svgBytes(const ChartSettings &settings, const RenderProfile &profile,
-    std::span<const ChartLayer *const> overlays)
+QByteArray svgBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(profile.width, profile.height));
-    generator.setViewBox(QRect(0, 0, profile.width, profile.height));
+    generator.setSize(QSize(size.width, size.height));
+    generator.setViewBox(QRect(0, 0, size.width, size.height));
     generator.setResolution(ChartDotsPerInch);
-    generator.setTitle(QString::fromLatin1(DocumentTitle));
-    generator.setDescription(QString::fromUtf8(ChartTitle));
-    paintChart(generator, settings, profile, overlays);
+    generator.setTitle(title.title);
+    generator.setDescription(title.description);
+    paint(generator, size, draw);
     // The generator gives the size in millimetres; the root element says it in pixels, the
     // units of the view box, so that the drawing is the image's size wherever it is shown.
     static const QRegularExpression rootSize(
         QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\""));
     QString text = QString::fromUtf8(bytes);
     text.replace(rootSize,
-        QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(profile.width).arg(profile.height));
+        QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(size.width).arg(size.height));
     return text.toUtf8();
 }
 
-QByteArray pdfBytes(const ChartSettings &settings, const RenderProfile &profile,
-    std::span<const ChartLayer *const> overlays)
+QByteArray pdfBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -124,12 +122,17 @@ QByteArray pdfBytes(const ChartSettings &settings, const RenderProfile &profile,
     const auto points
         = [](int pixels) { return static_cast<int>(std::ceil(pixels * 72.0 / ChartDotsPerInch)); };
     writer.setPageSize(QPageSize(
-        QSize(points(profile.width), points(profile.height)), QString(), QPageSize::ExactMatch));
+        QSize(points(size.width), points(size.height)), QString(), QPageSize::ExactMatch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    writer.setTitle(QString::fromLatin1(DocumentTitle));
+    writer.setTitle(title.title);
     writer.setCreator(QStringLiteral("Velmora"));
-    paintChart(writer, settings, profile, overlays);
+    paint(writer, size, draw);
     return bytes;
+}
+
+Drawing chartDrawing(const ChartScene &scene, const RenderProfile &profile)
+{
+    return [&scene, &profile](DrawingSurface &surface) { DrawChartScene(scene, profile, surface); };
 }
 
 } // namespace
@@ -154,31 +157,42 @@ std::optional<ChartFormat> FormatOfFileName(std::string_view name)
     return std::nullopt;
 }
 
-QImage ChartImage(const ChartSettings &settings, const RenderProfile &profile,
-    std::span<const ChartLayer *const> overlays)
+QImage DrawingImage(ImageSize size, const Drawing &draw)
 {
-    RasterSurface surface(profile.width, profile.height);
-    RenderChart(settings, profile, surface, overlays);
+    RasterSurface surface(size.width, size.height);
+    draw(surface);
     return surface.image();
 }
 
-QByteArray ChartFileBytes(ChartFormat format, const ChartSettings &settings,
-    const RenderProfile &profile, std::span<const ChartLayer *const> overlays)
+QByteArray DrawingFileBytes(
+    ChartFormat format, ImageSize size, const Drawing &draw, const DrawingTitle &title)
 {
     switch (format) {
     case ChartFormat::Png: {
-        const QImage image = ChartImage(settings, profile, overlays);
+        const QImage image = DrawingImage(size, draw);
         const QImage fewColours = paletted(image);
         return encodedImage(fewColours.isNull() ? image : fewColours, "PNG");
     }
     case ChartFormat::Bmp:
-        return encodedImage(ChartImage(settings, profile, overlays), "BMP");
+        return encodedImage(DrawingImage(size, draw), "BMP");
     case ChartFormat::Svg:
-        return svgBytes(settings, profile, overlays);
+        return svgBytes(size, draw, title);
     case ChartFormat::Pdf:
         break;
     }
-    return pdfBytes(settings, profile, overlays);
+    return pdfBytes(size, draw, title);
+}
+
+QImage ChartImage(const ChartScene &scene, const RenderProfile &profile, ImageSize size)
+{
+    return DrawingImage(size, chartDrawing(scene, profile));
+}
+
+QByteArray ChartFileBytes(
+    ChartFormat format, const ChartScene &scene, const RenderProfile &profile, ImageSize size)
+{
+    return DrawingFileBytes(format, size, chartDrawing(scene, profile),
+        { QString::fromLatin1(DocumentTitle), QString::fromUtf8(ChartTitle) });
 }
 
 } // namespace velmora

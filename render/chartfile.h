@@ -2,14 +2,16 @@
 // (render layer)
 #pragma once
 
-#include "core/chartsettings.h"
-#include "plot/renderchart.h"
+#include "plot/chartscene.h"
+#include "plot/drawingsurface.h"
+#include "plot/renderprofile.h"
 
 #include <QByteArray>
 #include <QImage>
+#include <QString>
 
+#include <functional>
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace velmora {
@@ -19,15 +21,28 @@ enum class ChartFormat { Png, Bmp, Svg, Pdf };
 // The format a file name asks for by its extension, whatever its case; nothing when unknown.
 std::optional<ChartFormat> FormatOfFileName(std::string_view name);
 
-// The chart drawn on a raster image of the profile's size. Throws what drawing throws.
-QImage ChartImage(const ChartSettings &settings, const RenderProfile &profile,
-    std::span<const ChartLayer *const> overlays = {});
+// Something drawn on a surface of a given size: a chart, a step response, a Bode plot.
+using Drawing = std::function<void(DrawingSurface &surface)>;
 
-// The whole file: a raster image (PNG, BMP) of the profile's size; an SVG whose size and view box
-// are that size in pixels; a one-page PDF whose page is the image at 96 dpi. Vector files hold
-// paths and real text. Throws what drawing throws, and std::runtime_error (French) when the
-// encoder fails.
-QByteArray ChartFileBytes(ChartFormat format, const ChartSettings &settings,
-    const RenderProfile &profile, std::span<const ChartLayer *const> overlays = {});
+// What a vector file says of itself: its title and its description.
+struct DrawingTitle {
+    QString title;
+    QString description;
+};
+
+// The drawing on a raster image of that size. Throws what drawing throws.
+QImage DrawingImage(ImageSize size, const Drawing &draw);
+
+// The whole file: a raster image (PNG, BMP) of that size; an SVG whose size and view box are
+// that size in pixels; a one-page PDF whose page is the image at 96 dpi. Vector files hold paths
+// and real text. Throws what drawing throws, and std::runtime_error (French) when the encoder
+// fails.
+QByteArray DrawingFileBytes(
+    ChartFormat format, ImageSize size, const Drawing &draw, const DrawingTitle &title);
+
+// The chart of a scene, as an image and as a file.
+QImage ChartImage(const ChartScene &scene, const RenderProfile &profile, ImageSize size);
+QByteArray ChartFileBytes(
+    ChartFormat format, const ChartScene &scene, const RenderProfile &profile, ImageSize size);
 
 } // namespace velmora

@@ -2,8 +2,9 @@
 #include "session/session.h"
 
 #include "core/floatingpointerror.h"
-#include "core/loopanalysis.h"
 #include "core/numbertext.h"
+#include "core/settingfields.h"
+#include "session/atomicfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -23,9 +23,6 @@ namespace {
 
 const char *const Format = "velmora-session";
 constexpr int Version = 1;
-constexpr std::size_t MaxSessionLoops = 8;
-// Far beyond any session (a few kilobytes): a larger file is something else.
-constexpr qint64 MaxSessionBytes = 16 * 1024 * 1024;
 
 [[noreturn]] void refuse(const QString &key, const QString &what)
 {
@@ -34,11 +31,7 @@ constexpr qint64 MaxSessionBytes = 16 * 1024 * 1024;
 
 QString colorText(Color color)
 {
-    return QStringLiteral("#%1%2%3")
-        .arg(RedOf(color), 2, 16, QChar('0'))
-        .arg(GreenOf(color), 2, 16, QChar('0'))
-        .arg(BlueOf(color), 2, 16, QChar('0'))
-        .toUpper();
+    return QString::fromStdString(ColorText(color));
 }
 
 // Reads the keys of one object, each at most once, and refuses what does not fit.
@@ -130,29 +123,31 @@ private:
 
 void readSettings(const Reader &r, ChartSettings &s)
 {
-    s.gainMax = r.inRange("gain_max", s.gainMax, Entry::GainMax, s);
-    s.gainMin = r.inRange("gain_min", s.gainMin, Entry::GainMin, s);
-    s.phaseMin = r.inRange("phase_min", s.phaseMin, Entry::PhaseMin, s);
-    // The windows test a step against the extents of the moment and keep it when the extents
-    // change later, so a saved step is held only to what the widest extents allow.
-    ChartSettings widest = s;
-    widest.gainMax = RangeOf(Entry::GainMax, s).high;
-    widest.phaseMin = RangeOf(Entry::PhaseMin, s).low;
-    s.gainStep = r.inRange("gain_step", s.gainStep, Entry::GainStep, widest);
-    s.phaseStep = r.inRange("phase_step", s.phaseStep, Entry::PhaseStep, widest);
-    s.axisStyle.grid = r.boolean("grid", s.axisStyle.grid);
-    s.axisStyle.dottedGrid = r.boolean("dotted_grid", s.axisStyle.dottedGrid);
-    s.axisStyle.fontName
-        = r.text("font", QString::fromStdString(s.axisStyle.fontName)).toStdString();
-    s.axisStyle.fontSize
-        = static_cast<int>(r.inRange("font_size", s.axisStyle.fontSize, Entry::FontSize, s));
-    s.axisStyle.axisColor = r.color("axis_color", s.axisStyle.axisColor);
-    s.isogainColor = r.color("isogain_color", s.isogainColor);
-    s.isophaseColor = r.color("isophase_color", s.isophaseColor);
-    s.bitmapWidth
-        = static_cast<int>(r.inRange("bitmap_width", s.bitmapWidth, Entry::BitmapWidth, s, true));
-    s.bitmapHeight = static_cast<int>(
-        r.inRange("bitmap_height", s.bitmapHeight, Entry::BitmapHeight, s, true));
+    const ChartSettings widest = WidestExtents(s);
+    for (const SettingField &field : SettingFields()) {
+        const char *key = field.sessionKey;
+        const SettingValue current = field.get(s);
+        switch (field.kind) {
+        case SettingKind::Number: {
+            // A step is held to what the widest extents allow (see WidestExtents).
+            const bool step = field.limitText != nullptr;
+            field.set(s,
+                r.inRange(key, std::get<double>(current), *field.entry, step ? widest : s,
+                    field.wholePixels));
+            break;
+        }
+        case SettingKind::Switch:
+            field.set(s, r.boolean(key, std::get<bool>(current)));
+            break;
+        case SettingKind::Text:
+            field.set(s,
+                r.text(key, QString::fromStdString(std::get<std::string>(current))).toStdString());
+            break;
+        case SettingKind::Colour:
+            field.set(s, r.color(key, std::get<Color>(current)));
+            break;
+        }
+    }
 }
 
 // The list's texts as typed, and their values read as the main window reads them when Entrée
@@ -186,13 +181,13 @@ std::vector<std::string> readTexts(const Reader &r, const char *key,
     return texts;
 }
 
-SessionLoop readLoop(
+LoopSpec readLoop(
     const QJsonValue &value, const QString &name, std::size_t index, const ChartSettings &settings)
 {
     if (!value.isObject())
         refuse(name, QStringLiteral("doit être un objet"));
     const Reader r(value.toObject(), name + '.');
-    SessionLoop loop;
+    LoopSpec loop;
     const bool expression = r.has("expression");
     const bool csv = r.has("csv");
     if (expression == csv)
@@ -213,6 +208,7 @@ SessionLoop readLoop(
     loop.color = r.color("color", DefaultLoopColor(index));
     loop.gainDb = r.inRange("gain_db", 0, Entry::LoopGainDb, settings);
     loop.visible = r.boolean("visible", true);
+    loop.name = r.text("name", QString()).toStdString();
     return loop;
 }
 
@@ -247,8 +243,8 @@ Session ReadSession(const QByteArray &json)
             Entry::IsophaseValue, RefusedIsophaseStandIn, session.settings);
     if (root.has("loops")) {
         const QJsonArray loops = root.array("loops");
-        if (static_cast<std::size_t>(loops.size()) > MaxSessionLoops)
-            refuse(QStringLiteral("loops"), QStringLiteral("a plus de 8 boucles"));
+        if (static_cast<std::size_t>(loops.size()) > MaxLoops)
+            refuse(QStringLiteral("loops"), QStringLiteral("a plus de %1 boucles").arg(MaxLoops));
         for (qsizetype i = 0; i < loops.size(); ++i)
             session.loops.push_back(readLoop(loops[i], QStringLiteral("loops[%1]").arg(i),
                 static_cast<std::size_t>(i), session.settings));
@@ -258,23 +254,26 @@ Session ReadSession(const QByteArray &json)
 
 QByteArray WriteSession(const Session &session)
 {
-    const ChartSettings &s = session.settings;
-    QJsonObject settings {
-        { "gain_max", s.gainMax },
-        { "gain_min", s.gainMin },
-        { "gain_step", s.gainStep },
-        { "phase_min", s.phaseMin },
-        { "phase_step", s.phaseStep },
-        { "grid", s.axisStyle.grid },
-        { "dotted_grid", s.axisStyle.dottedGrid },
-        { "font", QString::fromStdString(s.axisStyle.fontName) },
-        { "font_size", s.axisStyle.fontSize },
-        { "axis_color", colorText(s.axisStyle.axisColor) },
-        { "isogain_color", colorText(s.isogainColor) },
-        { "isophase_color", colorText(s.isophaseColor) },
-        { "bitmap_width", s.bitmapWidth },
-        { "bitmap_height", s.bitmapHeight },
-    };
+    QJsonObject settings;
+    for (const SettingField &field : SettingFields()) {
+        const SettingValue value = field.get(session.settings);
+        QJsonValue written;
+        switch (field.kind) {
+        case SettingKind::Number:
+            written = std::get<double>(value);
+            break;
+        case SettingKind::Switch:
+            written = std::get<bool>(value);
+            break;
+        case SettingKind::Text:
+            written = QString::fromStdString(std::get<std::string>(value));
+            break;
+        case SettingKind::Colour:
+            written = colorText(std::get<Color>(value));
+            break;
+        }
+        settings.insert(QLatin1String(field.sessionKey), written);
+    }
     const auto texts = [](const std::vector<std::string> &list) {
         QJsonArray array;
         for (const std::string &t : list)
@@ -282,7 +281,7 @@ QByteArray WriteSession(const Session &session)
         return array;
     };
     QJsonArray loops;
-    for (const SessionLoop &loop : session.loops) {
+    for (const LoopSpec &loop : session.loops) {
         QJsonObject object;
         if (!loop.expression.empty()) {
             object["expression"] = QString::fromStdString(loop.expression);
@@ -294,6 +293,8 @@ QByteArray WriteSession(const Session &session)
         object["color"] = colorText(loop.color);
         object["gain_db"] = loop.gainDb;
         object["visible"] = loop.visible;
+        if (!loop.name.empty())
+            object["name"] = QString::fromStdString(loop.name);
         loops.append(object);
     }
     const QJsonObject root {
@@ -320,7 +321,7 @@ Session ReadSessionFile(const QString &path)
             QStringLiteral("« %1 » est trop grand pour être une session").arg(path).toStdString());
     Session session = ReadSession(bytes);
     const QDir folder = QFileInfo(path).absoluteDir();
-    for (SessionLoop &loop : session.loops)
+    for (LoopSpec &loop : session.loops)
         if (!loop.csvPath.empty())
             loop.csvPath
                 = QDir::cleanPath(folder.absoluteFilePath(QString::fromStdString(loop.csvPath)))
@@ -331,15 +332,17 @@ Session ReadSessionFile(const QString &path)
 void WriteSessionFile(Session session, const QString &path)
 {
     const QDir folder = QFileInfo(path).absoluteDir();
-    for (SessionLoop &loop : session.loops)
+    for (LoopSpec &loop : session.loops)
         if (!loop.csvPath.empty())
             loop.csvPath
                 = folder.relativeFilePath(QString::fromStdString(loop.csvPath)).toStdString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(WriteSession(session)) < 0 || !file.commit())
-        throw SessionError(QStringLiteral("impossible d'enregistrer la session « %1 » : %2")
-                               .arg(path, file.errorString())
+    try {
+        WriteFileAtomically(path, WriteSession(session));
+    } catch (const FileWriteError &error) {
+        throw SessionError(QStringLiteral("impossible d'enregistrer la session : %1")
+                               .arg(QString::fromUtf8(error.what()))
                                .toStdString());
+    }
 }
 
 } // namespace velmora

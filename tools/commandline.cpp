@@ -1,136 +1,20 @@
-// tools/commandline.cpp — velmora-render's options (tools layer)
+// tools/commandline.cpp — velmora-render's options read into a job (tools layer)
 #include "tools/commandline.h"
 
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
-#include "plot/locus.h"
 #include "session/session.h"
+#include "tools/commandoptions.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
-#include <set>
 
 namespace velmora {
 
 namespace {
-
-// The help, with each {entry} replaced by its accepted range.
-const char *const HelpTemplate = R"HELP(Usage : velmora-render [options] -o FICHIER
-        velmora-render [options] --loop EXPR --report-json
-
-Dessine l'abaque (contours isogain et isophase sur le plan de Black) dans un
-fichier PNG, BMP, SVG ou PDF, selon l'extension du FICHIER, avec les lieux des
-boucles demandées. Sans autre option, l'image est exactement celle de la fenêtre
-de l'abaque avec les réglages par défaut. SVG et PDF gardent les tracés en
-vectoriel et les textes en texte, à la taille de l'image (le PDF à 96 points par
-pouce).
-
-Sortie :
-  -o, --output FICHIER     fichier à écrire (.png, .bmp, .svg ou .pdf) ; un
-                           fichier ordinaire n'est remplacé qu'une fois l'image
-                           entièrement écrite ; un tube ou un périphérique est
-                           écrit tel quel ; facultatif avec --report ou
-                           --report-json
-  --profile PROFIL         window (300 x 475, défaut) ou clipboard (600 x 950,
-                           étiquettes avec unités)
-  --width N, --height N    taille de l'image, partie fractionnaire ignorée ;
-                           profil window : {window-width},
-                           {window-height} ; profil clipboard :
-                           {image-width}, {image-height}
-                           (par défaut la taille du bitmap de la session)
-
-Session :
-  --session FICHIER        dessine une session enregistrée par Velmora
-                           (.velmora) : réglages, listes de valeurs et boucles
-                           visibles ; les options de l'abaque et des boucles se
-                           donnent après --session et la modifient (des --loop
-                           ou --loop-csv remplacent ses boucles)
-
-Axes (mêmes limites que dans la fenêtre principale) :
-  --gain-max V             gain maxi en dB, {gain-max} (défaut 40)
-  --gain-min V             gain mini en dB, {gain-min} (défaut -30)
-  --gain-step V            intervalle de graduation du gain,
-                           0 < V < gain maxi / 2 (défaut 2)
-  --phase-min V            phase mini en degrés, {phase-min} (défaut -260)
-  --phase-step V           intervalle de graduation de la phase,
-                           0 < V < |phase mini| / 2 (défaut 30)
-
-Contours :
-  --isogains LISTE         gains en boucle fermée en dB, séparés par des
-                           virgules, chacun dans {isogain} ;
-                           LISTE vide : aucun contour
-  --isophases LISTE        phases en boucle fermée en degrés, chacune dans
-                           {isophase}
-
-Boucles (8 au plus, dans l'ordre où elles sont données) :
-  --loop EXPR              fonction de transfert en boucle ouverte en s, par
-                           exemple "4/(s*(s+1)*(s+2))" ou
-                           "0.5*exp(-0.2*s)/(s*(0.5*s+1))" : nombres avec un
-                           point décimal, s, + - * /, ^ entier, parenthèses,
-                           produits implicites (2s, (s+1)(s+2)), retard
-                           exp(-T*s) avec T >= 0 en secondes
-  --loop-csv FICHIER       réponse mesurée : fréquence, gain (dB), phase (°) par
-                           ligne, séparés par des virgules, points-virgules ou
-                           tabulations ; en-tête et commentaires # permis
-  --loop-hz                fréquences des fichiers CSV en Hz (rad/s sinon)
-  --loop-color #RRGGBB     couleur de la boucle suivante dans l'ordre
-  --loop-gain-db V         gain ajouté à la boucle suivante dans l'ordre, en dB,
-                           {loop-gain}
-  --omega-min W, --omega-max W
-                           bornes des fréquences tracées et analysées, en rad/s
-  --markers LISTE          fréquences en rad/s marquées sur chaque lieu
-  --report                 imprime les marges, la résonance, la bande passante
-                           et la stabilité de chaque boucle (tableau, en
-                           français)
-  --report-json            les mêmes grandeurs en JSON
-
-Apparence :
-  --grid                   quadrillage au lieu des graduations
-  --dotted-grid            quadrillage pointillé (avec --grid)
-  --font POLICE            police des étiquettes (défaut MS Sans Serif)
-  --font-size N            taille en points, entier, {font-size} (défaut 8)
-  --axis-color #RRGGBB     couleur des axes et graduations (défaut #000000)
-  --isogain-color #RRGGBB  couleur des contours isogain
-  --isophase-color #RRGGBB couleur des contours isophase
-
-  -h, --help               affiche cette aide
-
-Les nombres s'écrivent avec un point décimal (1.5, -2e1). Code de sortie :
-0 réussite, 1 erreur d'écriture ou de calcul (aucun fichier partiel n'est
-laissé), 2 option, valeur, expression ou fichier de mesures refusé (aucun
-fichier n'est écrit).
-)HELP";
-
-const std::set<std::string> &valueOptions()
-{
-    static const std::set<std::string> names { "-o", "--output", "--session", "--profile",
-        "--width", "--height", "--gain-max", "--gain-min", "--gain-step", "--phase-min",
-        "--phase-step", "--isogains", "--isophases", "--font", "--font-size", "--axis-color",
-        "--isogain-color", "--isophase-color", "--loop", "--loop-csv", "--loop-color",
-        "--loop-gain-db", "--omega-min", "--omega-max", "--markers" };
-    return names;
-}
-
-// The options that a session's settings and loops stand for.
-const std::set<std::string> &sessionSets()
-{
-    static const std::set<std::string> names { "--gain-max", "--gain-min", "--gain-step",
-        "--phase-min", "--phase-step", "--isogains", "--isophases", "--font", "--font-size",
-        "--axis-color", "--isogain-color", "--isophase-color", "--grid", "--dotted-grid", "--loop",
-        "--loop-csv", "--loop-color", "--loop-gain-db" };
-    return names;
-}
-
-const std::set<std::string> &flagOptions()
-{
-    static const std::set<std::string> names { "--grid", "--dotted-grid", "--loop-hz", "--report",
-        "--report-json" };
-    return names;
-}
 
 std::string inGuillemets(const std::string &text)
 {
@@ -182,16 +66,6 @@ std::vector<std::string> commaSeparated(const std::string &text)
     }
 }
 
-std::vector<double> valueList(
-    const std::string &option, const std::string &text, Entry which, const std::string &name)
-{
-    std::vector<double> values;
-    const ChartSettings defaults;
-    for (const std::string &item : commaSeparated(text))
-        values.push_back(entry(option, item, which, defaults, name));
-    return values;
-}
-
 Color color(const std::string &option, const std::string &text)
 {
     const std::optional<Color> rgb = ColorFromText(text);
@@ -209,40 +83,58 @@ double positiveFrequency(const std::string &option, const std::string &text)
 
 // The options as given, in order: each value option with its value, each flag with none.
 struct Given {
-    struct Option {
+    struct Item {
         std::string name;
         std::string value;
     };
-    std::vector<Option> options;
+    std::vector<Item> items;
 
     bool has(const std::string &name) const
     {
         return std::any_of(
-            options.begin(), options.end(), [&](const Option &o) { return o.name == name; });
+            items.begin(), items.end(), [&](const Item &o) { return o.name == name; });
     }
+    bool has(Option option) const { return has(OptionName(option)); }
     // The last value of an option given once or more.
     const std::string &last(const std::string &name) const
     {
         const auto found = std::find_if(
-            options.rbegin(), options.rend(), [&](const Option &o) { return o.name == name; });
+            items.rbegin(), items.rend(), [&](const Item &o) { return o.name == name; });
         return found->value;
     }
-    std::vector<std::string> all(const std::string &name) const
+    const std::string &last(Option option) const { return last(OptionName(option)); }
+    std::vector<std::string> all(Option option) const
     {
         std::vector<std::string> found;
-        for (const Option &option : options)
-            if (option.name == name)
-                found.push_back(option.value);
+        for (const Item &item : items)
+            if (item.name == OptionName(option))
+                found.push_back(item.value);
         return found;
     }
     // The options that follow the first one of this name (all of them when it is not given).
-    Given after(const std::string &name) const
+    Given after(Option option) const
     {
-        const auto found = std::find_if(
-            options.begin(), options.end(), [&](const Option &o) { return o.name == name; });
-        return Given { { found == options.end() ? options.begin() : found + 1, options.end() } };
+        const auto found = std::find_if(items.begin(), items.end(),
+            [&](const Item &o) { return o.name == OptionName(option); });
+        return Given { { found == items.end() ? items.begin() : found + 1, items.end() } };
     }
 };
+
+// The option a name stands for, its short name included; whether it takes a value.
+struct Known {
+    std::string name; // the long name
+    bool takesValue;
+};
+
+std::optional<Known> known(const std::string &name)
+{
+    for (const CommandOption &option : CommandOptions())
+        if (name == option.name || (option.shortName && name == option.shortName))
+            return Known { option.name, *option.value != '\0' };
+    if (const SettingField *field = SettingOption(name))
+        return Known { name, field->kind != SettingKind::Switch };
+    return std::nullopt;
+}
 
 Given gather(const std::vector<std::string> &arguments, bool &help)
 {
@@ -255,177 +147,228 @@ Given gather(const std::vector<std::string> &arguments, bool &help)
             value = name.substr(equals + 1);
             name.resize(equals);
         }
-        if (name == "-h" || name == "--help") {
-            help = true;
-            return given;
-        }
-        if (flagOptions().count(name)) {
-            if (value)
-                throw UsageError(name + " ne prend pas de valeur");
-            given.options.push_back({ name, {} });
-            continue;
-        }
-        if (!valueOptions().count(name)) {
+        const std::optional<Known> option = known(name);
+        if (!option) {
             if (name.rfind("-", 0) == 0 && name.size() > 1)
                 throw UsageError("option inconnue " + inGuillemets(name));
             throw UsageError("argument inattendu " + inGuillemets(name));
+        }
+        if (option->name == OptionName(Option::Help)) {
+            help = true;
+            return given;
+        }
+        if (!option->takesValue) {
+            if (value)
+                throw UsageError(name + " ne prend pas de valeur");
+            given.items.push_back({ option->name, {} });
+            continue;
         }
         if (!value) {
             if (i + 1 >= arguments.size())
                 throw UsageError(name + " : valeur manquante");
             value = arguments[++i];
         }
-        given.options.push_back({ name == "--output" ? "-o" : name, *value });
+        given.items.push_back({ option->name, *value });
     }
     return given;
 }
 
-void readChartOptions(const Given &given, RenderJob &job)
+// The settings, each from its row of the table of settings.
+void readSettings(const Given &given, ChartSettings &s)
 {
-    ChartSettings &s = job.settings;
-    const auto take = [&](const char *name, double &setting, Entry which, const char *label) {
-        if (given.has(name))
-            setting = entry(name, given.last(name), which, s, label);
+    for (const SettingField &field : SettingFields()) {
+        if (!field.option || !given.has(field.option))
+            continue;
+        const std::string option = field.option;
+        const std::string &text = given.last(option);
+        switch (field.kind) {
+        case SettingKind::Number: {
+            // The steps are tested against the extents read before them, as the windows test
+            // them against the current ones.
+            const EntryRange range = RangeOf(*field.entry, s);
+            const std::string limit = field.limitText ? field.limitText + PlainDecimal(range.high)
+                : range.wholeNumbers
+                ? "un entier de " + PlainDecimal(range.low) + " à " + PlainDecimal(range.high)
+                : range.describe(field.name);
+            field.set(s,
+                acceptedNumber(
+                    option, text, [&](double v) { return range.contains(v); }, limit));
+            break;
+        }
+        case SettingKind::Switch: // a flag turns its setting on
+            field.set(s, true);
+            break;
+        case SettingKind::Text:
+            if (text.empty())
+                throw UsageError(option + " : nom de police vide");
+            field.set(s, text);
+            break;
+        case SettingKind::Colour:
+            field.set(s, color(option, text));
+            break;
+        }
+    }
+}
+
+// The value lists: their texts are what the command line gives, their values those texts.
+void readLists(const Given &given, Session &session)
+{
+    const ChartSettings defaults;
+    const auto list = [&](Option option, Entry which, const char *name,
+                          std::vector<std::string> &texts, std::vector<double> &values) {
+        if (!given.has(option))
+            return;
+        texts = commaSeparated(given.last(option));
+        values.clear();
+        for (const std::string &item : texts)
+            values.push_back(entry(OptionName(option), item, which, defaults, name));
     };
-    take("--gain-max", s.gainMax, Entry::GainMax, "G max");
-    take("--gain-min", s.gainMin, Entry::GainMin, "G min");
-    take("--phase-min", s.phaseMin, Entry::PhaseMin, "phase min");
-    // The steps are tested against the extents above, as the windows test them against the
-    // current ones.
-    if (given.has("--gain-step")) {
-        const EntryRange range = RangeOf(Entry::GainStep, s);
-        s.gainStep = acceptedNumber(
-            "--gain-step", given.last("--gain-step"), [&](double v) { return range.contains(v); },
-            "0 < intervalle < G max / 2 = " + PlainDecimal(range.high));
-    }
-    if (given.has("--phase-step")) {
-        const EntryRange range = RangeOf(Entry::PhaseStep, s);
-        s.phaseStep = acceptedNumber(
-            "--phase-step", given.last("--phase-step"), [&](double v) { return range.contains(v); },
-            "0 < intervalle < |phase min| / 2 = " + PlainDecimal(range.high));
-    }
-    if (given.has("--isogains"))
-        s.isogainValues
-            = valueList("--isogains", given.last("--isogains"), Entry::IsogainValue, "gain");
-    if (given.has("--isophases"))
-        s.isophaseValues
-            = valueList("--isophases", given.last("--isophases"), Entry::IsophaseValue, "phase");
-    // A flag turns its setting on; without it, the setting stays as it was (off by default).
-    s.axisStyle.grid = s.axisStyle.grid || given.has("--grid");
-    s.axisStyle.dottedGrid = s.axisStyle.dottedGrid || given.has("--dotted-grid");
-    if (given.has("--font")) {
-        if (given.last("--font").empty())
-            throw UsageError("--font : nom de police vide");
-        s.axisStyle.fontName = given.last("--font");
-    }
-    if (given.has("--font-size")) {
-        const EntryRange range = RangeOf(Entry::FontSize, s);
-        s.axisStyle.fontSize = static_cast<int>(acceptedNumber(
-            "--font-size", given.last("--font-size"), [&](double v) { return range.contains(v); },
-            "un entier de " + PlainDecimal(range.low) + " à " + PlainDecimal(range.high)));
-    }
-    if (given.has("--axis-color"))
-        s.axisStyle.axisColor = color("--axis-color", given.last("--axis-color"));
-    if (given.has("--isogain-color"))
-        s.isogainColor = color("--isogain-color", given.last("--isogain-color"));
-    if (given.has("--isophase-color"))
-        s.isophaseColor = color("--isophase-color", given.last("--isophase-color"));
+    list(Option::Isogains, Entry::IsogainValue, "gain", session.isogainTexts,
+        session.settings.isogainValues);
+    list(Option::Isophases, Entry::IsophaseValue, "phase", session.isophaseTexts,
+        session.settings.isophaseValues);
 }
 
 void readProfile(const Given &given, RenderJob &job)
 {
-    const ChartSettings &s = job.settings;
-    const std::string profile = given.has("--profile") ? given.last("--profile") : "window";
+    const ChartSettings &s = job.session.settings;
+    const std::string profile = given.has(Option::Profile) ? given.last(Option::Profile) : "window";
     const bool clipboard = profile == "clipboard";
-    if (clipboard || profile == "window") {
-        // The clipboard's size is the settings' bitmap size (a session's, or 600 x 950).
-        int width = clipboard ? s.bitmapWidth : WindowProfile().width;
-        int height = clipboard ? s.bitmapHeight : WindowProfile().height;
-        // The fraction is dropped, as the bitmap-size dialog drops it.
-        if (given.has("--width"))
-            width = static_cast<int>(entry("--width", given.last("--width"),
+    if (!clipboard && profile != "window")
+        throw UsageError(OptionName(Option::Profile) + " : " + inGuillemets(profile)
+            + " inconnu : window ou clipboard attendu");
+    job.profile = clipboard ? ClipboardProfile() : WindowProfile();
+    // The clipboard's size is the settings' bitmap size (a session's, or 600 x 950).
+    job.size = clipboard ? ImageSize { s.bitmapWidth, s.bitmapHeight } : ImageSize {};
+    // The fraction is dropped, as the bitmap-size dialog drops it.
+    if (given.has(Option::Width))
+        job.size.width
+            = static_cast<int>(entry(OptionName(Option::Width), given.last(Option::Width),
                 clipboard ? Entry::ImageWidth : Entry::WindowImageWidth, s, "largeur"));
-        if (given.has("--height"))
-            height = static_cast<int>(entry("--height", given.last("--height"),
+    if (given.has(Option::Height))
+        job.size.height
+            = static_cast<int>(entry(OptionName(Option::Height), given.last(Option::Height),
                 clipboard ? Entry::ImageHeight : Entry::WindowImageHeight, s, "hauteur"));
-        job.profile = clipboard ? ClipboardProfile(width, height) : WindowProfile(width, height);
-    } else {
-        throw UsageError(
-            "--profile : " + inGuillemets(profile) + " inconnu : window ou clipboard attendu");
-    }
 }
 
-void readLoops(const Given &given, RenderJob &job)
+void readLoops(const Given &given, bool hertz, RenderJob &job)
 {
+    std::vector<LoopSpec> &loops = job.session.loops;
     // Loops given here replace those of a session.
-    if (given.has("--loop") || given.has("--loop-csv"))
-        job.loops.clear();
-    for (const auto &[option, value] : given.options) {
-        if (option != "--loop" && option != "--loop-csv")
+    if (given.has(Option::Loop) || given.has(Option::LoopCsv)) {
+        loops.clear();
+        job.loopOrigins.clear();
+    }
+    for (const auto &[option, value] : given.items) {
+        const bool expression = option == OptionName(Option::Loop);
+        if (!expression && option != OptionName(Option::LoopCsv))
             continue;
-        if (job.loops.size() == MaxLoops)
+        if (loops.size() == MaxLoops)
             throw UsageError(
                 option + " : " + std::to_string(MaxLoops) + " boucles au plus sur une abaque");
-        LoopRequest loop;
-        (option == "--loop" ? loop.expression : loop.csvPath) = value;
         if (value.empty())
             throw UsageError(option + " : valeur vide");
-        loop.hertz = job.hertz;
-        loop.origin = option;
-        loop.color = DefaultLoopColor(job.loops.size());
-        job.loops.push_back(loop);
+        LoopSpec loop;
+        (expression ? loop.expression : loop.csvPath) = value;
+        loop.csvHertz = hertz;
+        loop.color = DefaultLoopColor(loops.size());
+        loops.push_back(loop);
+        job.loopOrigins.push_back(option);
     }
-    const std::vector<std::string> colors = given.all("--loop-color");
-    const std::vector<std::string> gains = given.all("--loop-gain-db");
-    for (const auto &[option, count] : { std::pair { "--loop-color", colors.size() },
-             std::pair { "--loop-gain-db", gains.size() } })
-        if (count > job.loops.size())
-            throw UsageError(std::string(option) + " : donnée " + std::to_string(count)
-                + " fois pour " + std::to_string(job.loops.size()) + " boucle(s)");
+    const std::vector<std::string> colors = given.all(Option::LoopColor);
+    const std::vector<std::string> gains = given.all(Option::LoopGainDb);
+    for (const auto &[option, count] : { std::pair { Option::LoopColor, colors.size() },
+             std::pair { Option::LoopGainDb, gains.size() } })
+        if (count > loops.size())
+            throw UsageError(OptionName(option) + " : donnée " + std::to_string(count)
+                + " fois pour " + std::to_string(loops.size()) + " boucle(s)");
     for (std::size_t i = 0; i < colors.size(); ++i)
-        job.loops[i].color = color("--loop-color", colors[i]);
+        loops[i].color = color(OptionName(Option::LoopColor), colors[i]);
     for (std::size_t i = 0; i < gains.size(); ++i)
-        job.loops[i].gainDb
-            = entry("--loop-gain-db", gains[i], Entry::LoopGainDb, job.settings, "gain");
+        loops[i].gainDb = entry(OptionName(Option::LoopGainDb), gains[i], Entry::LoopGainDb,
+            job.session.settings, "gain");
 }
 
 // What only the command line says: frequencies, markers and reports.
 void readAnalysis(const Given &given, RenderJob &job)
 {
-    if (given.has("--omega-min"))
-        job.omegaMin = positiveFrequency("--omega-min", given.last("--omega-min"));
-    if (given.has("--omega-max"))
-        job.omegaMax = positiveFrequency("--omega-max", given.last("--omega-max"));
+    if (given.has(Option::OmegaMin))
+        job.omegaMin
+            = positiveFrequency(OptionName(Option::OmegaMin), given.last(Option::OmegaMin));
+    if (given.has(Option::OmegaMax))
+        job.omegaMax
+            = positiveFrequency(OptionName(Option::OmegaMax), given.last(Option::OmegaMax));
     if (job.omegaMin && job.omegaMax && !(*job.omegaMin < *job.omegaMax))
-        throw UsageError("--omega-min doit être inférieure à --omega-max");
-    if (given.has("--markers"))
-        for (const std::string &item : commaSeparated(given.last("--markers")))
-            job.markers.push_back(positiveFrequency("--markers", item));
-    job.report = given.has("--report");
-    job.reportJson = given.has("--report-json");
+        throw UsageError(OptionName(Option::OmegaMin) + " doit être inférieure à "
+            + OptionName(Option::OmegaMax));
+    if (given.has(Option::Markers))
+        for (const std::string &item : commaSeparated(given.last(Option::Markers)))
+            job.markers.push_back(positiveFrequency(OptionName(Option::Markers), item));
+    job.report = given.has(Option::Report);
+    job.reportJson = given.has(Option::ReportJson);
 }
 
-// The session's settings and its visible loops, as the desktop program draws them.
+// The session's settings, lists and visible loops, as the desktop program draws them.
 void readSession(const std::string &path, RenderJob &job)
 {
     Session session;
     try {
         session = ReadSessionFile(QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const SessionError &error) {
-        throw UsageError(std::string("--session : ") + error.what());
+        throw UsageError(OptionName(Option::Session) + " : " + error.what());
     }
-    job.settings = session.settings;
-    for (const SessionLoop &loop : session.loops) {
+    std::vector<LoopSpec> loops = std::move(session.loops);
+    job.session = std::move(session);
+    for (LoopSpec &loop : loops) {
         if (!loop.visible)
             continue;
-        LoopRequest request;
-        request.expression = loop.expression;
-        request.csvPath = QFile::encodeName(QString::fromStdString(loop.csvPath)).toStdString();
-        request.hertz = loop.csvHertz;
-        request.gainDb = loop.gainDb;
-        request.color = loop.color;
-        request.origin = "--session";
-        job.loops.push_back(request);
+        loop.csvPath = QFile::encodeName(QString::fromStdString(loop.csvPath)).toStdString();
+        job.session.loops.push_back(std::move(loop));
+        job.loopOrigins.push_back(OptionName(Option::Session));
+    }
+}
+
+// A session sets the chart and the loops: what it sets cannot be given before it, where it
+// would be silently replaced.
+void checkBeforeSession(const Given &given)
+{
+    for (const Given::Item &item : given.items) {
+        if (item.name == OptionName(Option::Session))
+            return;
+        const auto option = std::find_if(CommandOptions().begin(), CommandOptions().end(),
+            [&](const CommandOption &o) { return item.name == o.name; });
+        const bool sessionSets
+            = SettingOption(item.name) || (option != CommandOptions().end() && option->setsSession);
+        if (sessionSets)
+            throw UsageError(item.name + " : à donner après " + OptionName(Option::Session)
+                + ", qui règle l'abaque et les boucles");
+    }
+}
+
+void checkOutputs(const Given &given, RenderJob &job)
+{
+    const std::string report = OptionName(Option::Report);
+    const std::string reportJson = OptionName(Option::ReportJson);
+    const bool wantsFile = given.has(Option::Output);
+    if (wantsFile && given.last(Option::Output).empty())
+        throw UsageError(
+            std::string(OptionOf(Option::Output).shortName) + " : nom de fichier vide");
+    if (!wantsFile && !job.report && !job.reportJson)
+        throw UsageError("l'option " + std::string(OptionOf(Option::Output).shortName)
+            + " FICHIER est obligatoire (sauf avec " + report + " ou " + reportJson + ")");
+    if ((job.report || job.reportJson) && job.session.loops.empty())
+        throw UsageError(report + " et " + reportJson + " demandent au moins une boucle ("
+            + OptionName(Option::Loop) + ", " + OptionName(Option::LoopCsv)
+            + " ou une session qui en a)");
+    if (job.report && job.reportJson)
+        throw UsageError(report + " et " + reportJson + " ne vont pas ensemble");
+    if (wantsFile) {
+        job.output = given.last(Option::Output);
+        const std::optional<ChartFormat> format = FormatOfFileName(*job.output);
+        if (!format)
+            throw UsageError(std::string(OptionOf(Option::Output).shortName)
+                + " : extension inconnue : .png, .bmp, .svg ou .pdf attendu");
+        job.format = *format;
     }
 }
 
@@ -437,71 +380,22 @@ RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
     const Given given = gather(arguments, job.help);
     if (job.help)
         return job;
-    // A session sets the chart and the loops; the options that follow it change them.
-    const std::vector<std::string> sessions = given.all("--session");
+    const std::vector<std::string> sessions = given.all(Option::Session);
     if (sessions.size() > 1)
-        throw UsageError("--session : une seule session à la fois");
+        throw UsageError(OptionName(Option::Session) + " : une seule session à la fois");
     if (!sessions.empty()) {
-        // What the session sets cannot be given before it: it would be silently replaced.
-        for (const Given::Option &option : given.options) {
-            if (option.name == "--session")
-                break;
-            if (sessionSets().count(option.name))
-                throw UsageError(
-                    option.name + " : à donner après --session, qui règle l'abaque et les boucles");
-        }
+        checkBeforeSession(given);
         readSession(sessions.front(), job);
     }
-    const Given chartOptions = given.after("--session");
-    job.hertz = given.has("--loop-hz");
-    readChartOptions(chartOptions, job);
+    // The options that follow a session change it.
+    const Given changes = given.after(Option::Session);
+    readSettings(changes, job.session.settings);
+    readLists(changes, job.session);
     readProfile(given, job);
-    readLoops(chartOptions, job);
+    readLoops(changes, given.has(Option::LoopHz), job);
     readAnalysis(given, job);
-    const bool wantsFile = given.has("-o");
-    if (wantsFile && given.last("-o").empty())
-        throw UsageError("-o : nom de fichier vide");
-    if (!wantsFile && !job.report && !job.reportJson)
-        throw UsageError(
-            "l'option -o FICHIER est obligatoire (sauf avec --report ou --report-json)");
-    if ((job.report || job.reportJson) && job.loops.empty())
-        throw UsageError(
-            "--report et --report-json demandent au moins une boucle (--loop, --loop-csv ou une "
-            "session qui en a)");
-    if (job.report && job.reportJson)
-        throw UsageError("--report et --report-json ne vont pas ensemble");
-    if (wantsFile) {
-        job.output = given.last("-o");
-        const std::optional<ChartFormat> format = FormatOfFileName(*job.output);
-        if (!format)
-            throw UsageError("-o : extension inconnue : .png, .bmp, .svg ou .pdf attendu");
-        job.format = *format;
-    }
+    checkOutputs(given, job);
     return job;
-}
-
-std::string HelpText()
-{
-    const ChartSettings defaults = DefaultChartSettings();
-    const auto range
-        = [&](Entry entry, const char *name) { return RangeOf(entry, defaults).describe(name); };
-    const std::map<std::string, std::string> ranges {
-        { "{image-width}", range(Entry::ImageWidth, "N") },
-        { "{image-height}", range(Entry::ImageHeight, "N") },
-        { "{window-width}", range(Entry::WindowImageWidth, "N") },
-        { "{window-height}", range(Entry::WindowImageHeight, "N") },
-        { "{gain-max}", range(Entry::GainMax, "V") },
-        { "{gain-min}", range(Entry::GainMin, "V") },
-        { "{phase-min}", range(Entry::PhaseMin, "V") },
-        { "{isogain}", range(Entry::IsogainValue, "V") },
-        { "{isophase}", range(Entry::IsophaseValue, "V") },
-        { "{font-size}", range(Entry::FontSize, "N") },
-        { "{loop-gain}", range(Entry::LoopGainDb, "V") },
-    };
-    std::string text = HelpTemplate;
-    for (const auto &[key, value] : ranges)
-        text.replace(text.find(key), key.size(), value);
-    return text;
 }
 
 } // namespace velmora

@@ -2,8 +2,7 @@
 // (tools layer)
 #pragma once
 
-#include "core/chartsettings.h"
-#include "core/loopanalysis.h"
+#include "core/sessionmodel.h"
 #include "plot/renderprofile.h"
 #include "render/chartfile.h"
 
@@ -20,33 +19,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A loop given on the command line: an expression, or a CSV file of measurements.
-struct LoopRequest {
-    std::string expression; // empty for a file
-    std::string csvPath; // bytes as given
-    bool hertz = false; // the file's frequencies are in Hz
-    double gainDb = 0;
-    std::string origin; // the option it came from, for messages: --loop, --loop-csv, --session
-    Color color = 0;
-};
-
+// What to draw and report (a session: settings, lists, loops), and where and how to write it.
 struct RenderJob {
     bool help = false;
+    Session session;
+    // The option each loop came from, for messages: --loop, --loop-csv or --session.
+    std::vector<std::string> loopOrigins;
     std::optional<std::string> output; // bytes as given; none when only a report is asked for
     ChartFormat format = ChartFormat::Png;
-    ChartSettings settings = DefaultChartSettings();
     RenderProfile profile = WindowProfile();
-    std::vector<LoopRequest> loops;
-    bool hertz = false; // the command line's CSV frequencies are in Hz
+    ImageSize size;
     std::optional<double> omegaMin; // rad/s
     std::optional<double> omegaMax;
     std::vector<double> markers; // rad/s
     bool report = false; // the French table on stdout
     bool reportJson = false; // JSON on stdout
 };
-
-// The most loops one chart holds.
-constexpr std::size_t MaxLoops = 8;
 
 // Reads the arguments (without the program name). Throws UsageError.
 RenderJob ParseCommandLine(const std::vector<std::string> &arguments);

@@ -1,20 +1,16 @@
 // tools/velmora-render.cpp — headless renderer: the chart, with loops, to a PNG, BMP, SVG or PDF
 // file, and the loops' quantities as a table or JSON (tools layer)
-#include "core/loopanalysis.h"
 #include "core/loopreport.h"
 #include "core/memorytuning.h"
-#include "plot/locus.h"
 #include "render/chartfile.h"
+#include "session/atomicfile.h"
 #include "tools/commandline.h"
-#include "tools/outputfile.h"
 
 #include <QFile>
 #include <QGuiApplication>
 
 #include <csignal>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -32,43 +28,34 @@ std::string shownName(const std::string &path)
     return QFile::decodeName(QByteArray::fromStdString(path)).toStdString();
 }
 
-// Every loop analysed; a refused expression or data file is a UsageError.
-std::vector<std::pair<ReportedLoop, DrawnLoop>> analyse(const RenderJob &job)
+// The scene of the job: its settings and every loop analysed; a refused expression or data file
+// is a UsageError.
+ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported)
 {
-    AnalysisOptions options = AnalysisOptionsFor(job.settings);
+    AnalysisOptions options = AnalysisOptionsFor(job.session.settings);
     options.omegaMin = job.omegaMin;
     options.omegaMax = job.omegaMax;
-    std::vector<std::pair<ReportedLoop, DrawnLoop>> loops;
-    for (const LoopRequest &request : job.loops) {
-        LoopAnalysis analysis;
-        std::string name;
-        if (!request.expression.empty()) {
-            name = request.expression;
-            try {
-                analysis = AnalyseLoop(
-                    TransferFunction::parse(request.expression), request.gainDb, options);
-            } catch (const ExpressionError &error) {
-                throw UsageError(
-                    request.origin + " « " + request.expression + " » : " + error.what());
-            }
-        } else {
-            name = shownName(request.csvPath);
-            std::ifstream file(request.csvPath, std::ios::binary);
-            if (!file)
-                throw UsageError(request.origin + " : impossible de lire « " + name + " »");
-            std::stringstream text;
-            text << file.rdbuf();
-            try {
-                analysis = AnalyseMeasuredLoop(
-                    ReadMeasuredResponse(text.str(), request.hertz), request.gainDb, options);
-            } catch (const DataError &error) {
-                throw UsageError(request.origin + " « " + name + " » : " + error.what());
-            }
+    ChartScene scene { job.session.settings, {}, job.markers };
+    for (std::size_t i = 0; i < job.session.loops.size(); ++i) {
+        const LoopSpec &spec = job.session.loops[i];
+        const std::string &origin = job.loopOrigins[i];
+        const std::string name = spec.isMeasured() ? shownName(spec.csvPath) : spec.expression;
+        LoadedLoop loaded;
+        try {
+            loaded = LoadLoop(spec);
+        } catch (const ExpressionError &error) {
+            throw UsageError(origin + " « " + spec.expression + " » : " + error.what());
+        } catch (const DataError &error) {
+            throw UsageError(origin + " « " + name + " » : " + error.what());
+        } catch (const LoadError &error) {
+            throw UsageError(origin + " : " + error.what());
         }
-        ReportedLoop reported { name, analysis.quantities };
-        loops.push_back({ std::move(reported), DrawnLoop { std::move(analysis), request.color } });
+        auto analysis
+            = std::make_shared<const LoopAnalysis>(AnalyseLoadedLoop(loaded, spec.gainDb, options));
+        reported.push_back({ name, analysis->quantities });
+        scene.loops.push_back({ std::move(analysis), spec.color, spec.displayName() });
     }
-    return loops;
+    return scene;
 }
 
 } // namespace
@@ -78,14 +65,15 @@ int main(int argc, char **argv)
     KeepFreedMemoryForReuse();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     RenderJob job;
-    std::vector<std::pair<ReportedLoop, DrawnLoop>> loops;
+    ChartScene scene;
+    std::vector<ReportedLoop> reported;
     try {
         job = ParseCommandLine(arguments);
         if (job.help) {
             std::cout << HelpText();
             return 0;
         }
-        loops = analyse(job);
+        scene = analyse(job, reported);
     } catch (const UsageError &error) {
         std::cerr << "velmora-render : " << error.what() << "\n"
                   << "Essayez « velmora-render --help ».\n";
@@ -95,12 +83,8 @@ int main(int argc, char **argv)
         return ExitFailure;
     }
 
-    if (job.report || job.reportJson) {
-        std::vector<ReportedLoop> reported;
-        for (const auto &loop : loops)
-            reported.push_back(loop.first);
+    if (job.report || job.reportJson)
         std::cout << (job.reportJson ? ReportJson(reported) : ReportText(reported)) << std::flush;
-    }
     if (!job.output)
         return 0;
 
@@ -115,14 +99,7 @@ int main(int argc, char **argv)
     char *toolkitArgv[] = { programName, nullptr };
     QGuiApplication app(toolkitArgc, toolkitArgv);
     try {
-        std::vector<DrawnLoop> drawn;
-        for (auto &loop : loops)
-            drawn.push_back(std::move(loop.second));
-        const LociLayer layer(std::move(drawn), job.markers, job.settings.axisStyle.axisColor);
-        const ChartLayer *overlays[] = { &layer };
-        WriteWholeFile(*job.output,
-            ChartFileBytes(job.format, job.settings, job.profile,
-                job.loops.empty() ? std::span<const ChartLayer *const> {} : overlays));
+        WriteFileAtomically(*job.output, ChartFileBytes(job.format, scene, job.profile, job.size));
     } catch (const std::exception &error) {
         std::cerr << "velmora-render : " << error.what() << "\n";
         return ExitFailure;

@@ -4,8 +4,11 @@
 #include "core/numbertext.h"
 #include "ui/application.h"
 #include "ui/chartdocument.h"
+#include "ui/clickablelabel.h"
 #include "ui/prompts.h"
 #include "ui_bitmapsizedialog.h"
+
+#include <QPushButton>
 
 #include <optional>
 
@@ -29,12 +32,6 @@ std::optional<int> askSize(Prompts &prompts, const ChartDocument &document, cons
     return static_cast<int>(v);
 }
 
-void setCaption(QLabel &label, const QString &caption)
-{
-    label.setText(caption);
-    label.adjustSize();
-}
-
 } // namespace
 
 BitmapSizeDialog::BitmapSizeDialog(ChartDocument &document, Prompts &prompts, QWidget *parent)
@@ -44,23 +41,39 @@ BitmapSizeDialog::BitmapSizeDialog(ChartDocument &document, Prompts &prompts, QW
     , m_form(std::make_unique<Ui::BitmapSizeDialog>())
 {
     m_form->setupUi(this);
+    m_widthCaption = findChild<QLabel *>(QStringLiteral("label1"));
+    m_heightCaption = findChild<QLabel *>(QStringLiteral("Label2"));
     move(251, 120);
     setFixedSize(size());
-    const ChartSettings &settings = document.settings();
-    setCaption(*m_form->label1, QStringLiteral("Largeur: %1 pixels").arg(settings.bitmapWidth));
-    setCaption(*m_form->Label2, QStringLiteral("Hauteur: %1 pixels").arg(settings.bitmapHeight));
-    connect(m_form->label1, &ClickableLabel::clicked, this, Guard([this] { editWidth(); }));
-    connect(m_form->Label2, &ClickableLabel::clicked, this, Guard([this] { editHeight(); }));
-    connect(m_form->Button1, &QPushButton::clicked, this, &QWidget::hide);
-    // A session opened brings its own size: shown as an edited size is.
+    showCaptions();
+    connect(static_cast<ClickableLabel *>(m_widthCaption), &ClickableLabel::clicked, this,
+        Guard([this] { editWidth(); }));
+    connect(static_cast<ClickableLabel *>(m_heightCaption), &ClickableLabel::clicked, this,
+        Guard([this] { editHeight(); }));
+    connect(findChild<QPushButton *>(QStringLiteral("Button1")), &QPushButton::clicked, this,
+        &QWidget::hide);
+    connect(&document, &ChartDocument::bitmapSizeChanged, this, &BitmapSizeDialog::showCaptions);
     connect(&document, &ChartDocument::replaced, this, [this] {
-        const ChartSettings &s = m_document.settings();
-        setCaption(*m_form->label1, QStringLiteral("Largeur:%1 pixels").arg(s.bitmapWidth));
-        setCaption(*m_form->Label2, QStringLiteral("Hauteur:%1 pixels").arg(s.bitmapHeight));
+        m_sessionOpened = true;
+        showCaptions();
     });
 }
 
 BitmapSizeDialog::~BitmapSizeDialog() = default;
+
+void BitmapSizeDialog::showCaptions()
+{
+    const ChartSettings &s = m_document.settings();
+    const auto caption = [this](QLabel &label, Setting setting, const QString &name, int pixels) {
+        const bool entered = m_sessionOpened || m_document.typedText(setting).has_value();
+        label.setText(QStringLiteral("%1:%2%3 pixels")
+                          .arg(name, entered ? QString() : QStringLiteral(" "))
+                          .arg(pixels));
+        label.adjustSize();
+    };
+    caption(*m_widthCaption, Setting::BitmapWidth, QStringLiteral("Largeur"), s.bitmapWidth);
+    caption(*m_heightCaption, Setting::BitmapHeight, QStringLiteral("Hauteur"), s.bitmapHeight);
+}
 
 void BitmapSizeDialog::editWidth()
 {
@@ -69,8 +82,9 @@ void BitmapSizeDialog::editWidth()
             QStringLiteral("600"), Entry::BitmapWidth);
     if (!width)
         return;
-    m_document.setBitmapSize(*width, m_document.settings().bitmapHeight);
-    setCaption(*m_form->label1, QStringLiteral("Largeur:%1 pixels").arg(*width));
+    m_document.setSetting(
+        Setting::BitmapWidth, static_cast<double>(*width), QString::number(*width));
+    showCaptions();
 }
 
 void BitmapSizeDialog::editHeight()
@@ -80,8 +94,9 @@ void BitmapSizeDialog::editHeight()
             QStringLiteral("950"), Entry::BitmapHeight);
     if (!height)
         return;
-    m_document.setBitmapSize(m_document.settings().bitmapWidth, *height);
-    setCaption(*m_form->Label2, QStringLiteral("Hauteur:%1 pixels").arg(*height));
+    m_document.setSetting(
+        Setting::BitmapHeight, static_cast<double>(*height), QString::number(*height));
+    showCaptions();
 }
 
 } // namespace velmora

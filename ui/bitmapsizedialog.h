@@ -26,10 +26,16 @@ public:
 private:
     void editWidth();
     void editHeight();
+    // "Largeur: 600 pixels" as designed; once a size has been entered (or a session opened),
+    // without the blank: "Largeur:450 pixels".
+    void showCaptions();
 
     ChartDocument &m_document;
     Prompts &m_prompts;
     std::unique_ptr<Ui::BitmapSizeDialog> m_form;
+    QLabel *m_widthCaption;
+    QLabel *m_heightCaption;
+    bool m_sessionOpened = false;
 };
 
 } // namespace velmora

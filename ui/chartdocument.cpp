@@ -1,5 +1,7 @@
-// ui/chartdocument.cpp — the one chart document (ui layer)
+// ui/chartdocument.cpp — the one chart document and its undoable changes (ui layer)
 #include "ui/chartdocument.h"
+
+#include <algorithm>
 
 namespace velmora {
 
@@ -13,203 +15,328 @@ QStringList toStringList(const std::vector<std::string> &texts)
     return list;
 }
 
+std::vector<std::string> toStrings(const QStringList &texts)
+{
+    std::vector<std::string> strings;
+    strings.reserve(static_cast<std::size_t>(texts.size()));
+    for (const QString &text : texts)
+        strings.push_back(text.toStdString());
+    return strings;
+}
+
+std::vector<std::string> &textsIn(Session &session, ValueList list)
+{
+    return list == ValueList::Isogain ? session.isogainTexts : session.isophaseTexts;
+}
+
+std::vector<double> &valuesIn(Session &session, ValueList list)
+{
+    return list == ValueList::Isogain ? session.settings.isogainValues
+                                      : session.settings.isophaseValues;
+}
+
+QString listName(ValueList list)
+{
+    return list == ValueList::Isogain ? QStringLiteral("isogains") : QStringLiteral("isophases");
+}
+
+// The settings but the bitmap size, which the chart window does not draw with.
+bool sameChart(const ChartSettings &a, const ChartSettings &b)
+{
+    ChartSettings aligned = b;
+    aligned.bitmapWidth = a.bitmapWidth;
+    aligned.bitmapHeight = a.bitmapHeight;
+    return a == aligned;
+}
+
+// The captions typed for what the chart window draws: the bitmap size's are not.
+std::map<Setting, QString> chartTexts(std::map<Setting, QString> typed)
+{
+    typed.erase(Setting::BitmapWidth);
+    typed.erase(Setting::BitmapHeight);
+    return typed;
+}
+
 } // namespace
+
+// One change of the document: the state before and after it. Changes of the same merge key and
+// name that follow one another (a gesture, the keystrokes typed into one list) merge into one
+// step; one that ends where it began leaves no step.
+class DocumentCommand : public QUndoCommand {
+public:
+    DocumentCommand(ChartDocument &document, const QString &text, DocumentState before,
+        DocumentState after, int mergeKey)
+        : QUndoCommand(text)
+        , m_document(document)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+        , m_mergeKey(mergeKey)
+    {
+    }
+
+    void redo() override { m_document.restore(m_after); }
+    void undo() override { m_document.restore(m_before); }
+    int id() const override { return m_mergeKey != 0 ? 1 : -1; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const DocumentCommand *>(other);
+        if (next->m_mergeKey != m_mergeKey || next->text() != text())
+            return false;
+        m_after = next->m_after;
+        setObsolete(m_after == m_before);
+        return true;
+    }
+
+private:
+    ChartDocument &m_document;
+    DocumentState m_before;
+    DocumentState m_after;
+    int m_mergeKey;
+};
 
 ChartDocument::ChartDocument(QObject *parent)
     : QObject(parent)
-    , m_settings(DefaultChartSettings())
-    , m_isogainTexts(toStringList(DefaultIsogainTexts()))
-    , m_isophaseTexts(toStringList(DefaultIsophaseTexts()))
 {
+    m_undo.setUndoLimit(1000);
+    connect(&m_undo, &QUndoStack::cleanChanged, this,
+        [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
-const QStringList &ChartDocument::texts(ValueList list) const
+QStringList ChartDocument::texts(ValueList list) const
 {
-    return list == ValueList::Isogain ? m_isogainTexts : m_isophaseTexts;
+    return toStringList(
+        list == ValueList::Isogain ? session().isogainTexts : session().isophaseTexts);
 }
 
 const std::vector<double> &ChartDocument::values(ValueList list) const
 {
-    return list == ValueList::Isogain ? m_settings.isogainValues : m_settings.isophaseValues;
+    return list == ValueList::Isogain ? settings().isogainValues : settings().isophaseValues;
 }
 
-template <typename T> void ChartDocument::set(T &field, T value)
+std::optional<QString> ChartDocument::typedText(Setting setting) const
 {
-    field = std::move(value);
-    emit chartChanged();
+    const auto found = m_state.typedTexts.find(setting);
+    if (found == m_state.typedTexts.end())
+        return std::nullopt;
+    return found->second;
 }
 
-void ChartDocument::setGainMax(double dB)
+void ChartDocument::change(const QString &what, const DocumentState &after, int mergeKey)
 {
-    set(m_settings.gainMax, dB);
+    if (after == m_state)
+        return;
+    m_undo.push(new DocumentCommand(*this, what, m_state, after, m_gesture ? m_gesture : mergeKey));
 }
 
-void ChartDocument::setGainMin(double dB)
+void ChartDocument::restore(const DocumentState &next, bool announce)
 {
-    set(m_settings.gainMin, dB);
+    const DocumentState before = std::exchange(m_state, next);
+    if (!announce)
+        return;
+    const Session &a = before.session;
+    const Session &b = m_state.session;
+    if (!sameChart(a.settings, b.settings)
+        || chartTexts(before.typedTexts) != chartTexts(m_state.typedTexts))
+        emit chartChanged();
+    if (a.settings.bitmapWidth != b.settings.bitmapWidth
+        || a.settings.bitmapHeight != b.settings.bitmapHeight)
+        emit bitmapSizeChanged();
+    if (a.isogainTexts != b.isogainTexts)
+        emit textsChanged(ValueList::Isogain);
+    if (a.isophaseTexts != b.isophaseTexts)
+        emit textsChanged(ValueList::Isophase);
+    if (a.loops != b.loops || before.loops != m_state.loops)
+        emit loopsChanged();
 }
 
-void ChartDocument::setGainStep(double dB)
+void ChartDocument::setSetting(
+    Setting setting, const SettingValue &value, const std::optional<QString> &typed)
 {
-    set(m_settings.gainStep, dB);
-}
-
-void ChartDocument::setPhaseMin(double degrees)
-{
-    set(m_settings.phaseMin, degrees);
-}
-
-void ChartDocument::setPhaseStep(double degrees)
-{
-    set(m_settings.phaseStep, degrees);
-}
-
-void ChartDocument::setAxisColor(Color color)
-{
-    set(m_settings.axisStyle.axisColor, color);
-}
-
-void ChartDocument::setIsogainColor(Color color)
-{
-    set(m_settings.isogainColor, color);
-}
-
-void ChartDocument::setIsophaseColor(Color color)
-{
-    set(m_settings.isophaseColor, color);
+    const SettingField &field = FieldOf(setting);
+    DocumentState after = m_state;
+    field.set(after.session.settings, value);
+    if (typed)
+        after.typedTexts[setting] = *typed;
+    if (after == m_state) {
+        // Nothing changes, but the chart is drawn again, as after any command.
+        if (setting == Setting::BitmapWidth || setting == Setting::BitmapHeight)
+            emit bitmapSizeChanged();
+        else
+            emit chartChanged();
+        return;
+    }
+    change(QString::fromUtf8(field.change), after);
 }
 
 void ChartDocument::setFont(const std::string &face, int points)
 {
-    m_settings.axisStyle.fontName = face;
-    set(m_settings.axisStyle.fontSize, points);
-}
-
-void ChartDocument::setGrid(bool grid)
-{
-    set(m_settings.axisStyle.grid, grid);
-}
-
-void ChartDocument::setDottedGrid(bool dotted)
-{
-    set(m_settings.axisStyle.dottedGrid, dotted);
+    DocumentState after = m_state;
+    FieldOf(Setting::FontName).set(after.session.settings, face);
+    FieldOf(Setting::FontSize).set(after.session.settings, static_cast<double>(points));
+    if (after == m_state)
+        emit chartChanged();
+    else
+        change(QString::fromUtf8(FieldOf(Setting::FontName).change), after);
 }
 
 void ChartDocument::setValues(ValueList list, std::vector<double> values)
 {
-    set(list == ValueList::Isogain ? m_settings.isogainValues : m_settings.isophaseValues,
-        std::move(values));
+    DocumentState after = m_state;
+    valuesIn(after.session, list) = std::move(values);
+    if (after == m_state)
+        emit chartChanged();
+    else
+        change(QStringLiteral("valeurs des %1").arg(listName(list)), after);
 }
 
 void ChartDocument::setTexts(ValueList list, const QStringList &texts)
 {
-    (list == ValueList::Isogain ? m_isogainTexts : m_isophaseTexts) = texts;
-    emit textsChanged(list);
+    DocumentState after = m_state;
+    textsIn(after.session, list) = toStrings(texts);
+    // The keystrokes typed into one list, one after another, are one step.
+    change(QStringLiteral("texte de la liste des %1").arg(listName(list)), after,
+        list == ValueList::Isogain ? -1 : -2);
 }
 
-void ChartDocument::setBitmapSize(int width, int height)
+void ChartDocument::setList(
+    ValueList list, const QStringList &texts, std::vector<double> values, bool quietly)
 {
-    m_settings.bitmapWidth = width;
-    m_settings.bitmapHeight = height;
-    emit bitmapSizeChanged();
-}
-
-bool ChartDocument::addLoop(DocumentLoop loop)
-{
-    if (m_loops.size() >= MaxDocumentLoops)
-        return false;
-    loop.id = ++m_lastLoopId;
-    m_loops.push_back(std::move(loop));
-    m_analyses.emplace_back();
-    emit loopsChanged();
-    return true;
-}
-
-void ChartDocument::replaceLoop(std::size_t index, DocumentLoop loop)
-{
-    DocumentLoop &kept = m_loops.at(index);
-    loop.color = kept.color;
-    loop.gainDb = kept.gainDb;
-    loop.visible = kept.visible;
-    loop.id = kept.id;
-    kept = std::move(loop);
-    loopChanged(index);
+    DocumentState after = m_state;
+    textsIn(after.session, list) = toStrings(texts);
+    valuesIn(after.session, list) = std::move(values);
+    const QSignalBlocker quiet(quietly ? this : nullptr);
+    if (after == m_state)
+        emit chartChanged();
+    else
+        change(QStringLiteral("liste des %1").arg(listName(list)), after);
 }
 
 std::optional<std::size_t> ChartDocument::indexOfLoop(std::uint64_t id) const
 {
-    for (std::size_t i = 0; i < m_loops.size(); ++i)
-        if (m_loops[i].id == id)
+    for (std::size_t i = 0; i < m_state.loops.size(); ++i)
+        if (m_state.loops[i].id == id)
             return i;
     return std::nullopt;
 }
 
+QString ChartDocument::loopName(std::size_t index) const
+{
+    return QStringLiteral("boucle %1").arg(index + 1);
+}
+
+bool ChartDocument::addLoop(LoopSpec spec, LoadedLoop loaded)
+{
+    if (loops().size() >= MaxLoops)
+        return false;
+    DocumentState after = m_state;
+    after.session.loops.push_back(std::move(spec));
+    after.loops.push_back({ newLoopId(), std::move(loaded) });
+    change(QStringLiteral("ajout de la %1").arg(loopName(loops().size())), after);
+    return true;
+}
+
+void ChartDocument::replaceLoop(std::size_t index, const LoopSpec &source, LoadedLoop loaded)
+{
+    DocumentState after = m_state;
+    LoopSpec &spec = after.session.loops.at(index);
+    spec.expression = source.expression;
+    spec.csvPath = source.csvPath;
+    spec.csvHertz = source.csvHertz;
+    after.loops.at(index).loaded = std::move(loaded);
+    change(QStringLiteral("modification de la %1").arg(loopName(index)), after);
+}
+
 void ChartDocument::removeLoop(std::size_t index)
 {
-    m_loops.erase(m_loops.begin() + static_cast<std::ptrdiff_t>(index));
-    m_analyses.erase(m_analyses.begin() + static_cast<std::ptrdiff_t>(index));
-    emit loopsChanged();
+    DocumentState after = m_state;
+    after.session.loops.erase(after.session.loops.begin() + static_cast<std::ptrdiff_t>(index));
+    after.loops.erase(after.loops.begin() + static_cast<std::ptrdiff_t>(index));
+    change(QStringLiteral("suppression de la %1").arg(loopName(index)), after);
 }
 
 void ChartDocument::setLoopGain(std::size_t index, double gainDb)
 {
-    m_loops.at(index).gainDb = gainDb;
-    loopChanged(index);
+    DocumentState after = m_state;
+    after.session.loops.at(index).gainDb = gainDb;
+    change(QStringLiteral("gain de la %1").arg(loopName(index)), after);
 }
 
 void ChartDocument::setLoopColor(std::size_t index, Color color)
 {
-    m_loops.at(index).color = color;
-    emit loopsChanged(); // the analysis stays
+    DocumentState after = m_state;
+    after.session.loops.at(index).color = color;
+    change(QStringLiteral("couleur de la %1").arg(loopName(index)), after);
 }
 
 void ChartDocument::setLoopVisible(std::size_t index, bool visible)
 {
-    m_loops.at(index).visible = visible;
-    emit loopsChanged();
+    DocumentState after = m_state;
+    after.session.loops.at(index).visible = visible;
+    change(QStringLiteral("visibilité de la %1").arg(loopName(index)), after);
 }
 
-void ChartDocument::loopChanged(std::size_t index)
+void ChartDocument::beginGesture()
 {
-    m_analyses.at(index).analysis.reset();
-    emit loopsChanged();
+    m_gesture = ++m_lastGesture;
 }
 
-const LoopAnalysis &ChartDocument::analysis(std::size_t index) const
+void ChartDocument::endGesture()
 {
-    CachedAnalysis &cached = m_analyses.at(index);
-    const ChartSettings &s = m_settings;
-    if (!cached.analysis || cached.gainMin != s.gainMin || cached.gainMax != s.gainMax
+    m_gesture = 0;
+}
+
+std::shared_ptr<const LoopAnalysis> ChartDocument::analysis(std::size_t index) const
+{
+    const LoopSpec &spec = loops().at(index);
+    const DocumentLoop &loop = m_state.loops.at(index);
+    const ChartSettings &s = settings();
+    CachedAnalysis &cached = m_analyses[loop.id];
+    if (!cached.analysis || !(cached.loaded == loop.loaded) || cached.gainDb != spec.gainDb
+        || cached.gainMin != s.gainMin || cached.gainMax != s.gainMax
         || cached.phaseMin != s.phaseMin || cached.phaseMax != s.phaseMax) {
-        cached.analysis = m_loops.at(index).analyse(s);
-        cached.gainMin = s.gainMin;
-        cached.gainMax = s.gainMax;
-        cached.phaseMin = s.phaseMin;
-        cached.phaseMax = s.phaseMax;
+        cached = { loop.loaded, spec.gainDb, s.gainMin, s.gainMax, s.phaseMin, s.phaseMax,
+            std::make_shared<const LoopAnalysis>(
+                AnalyseLoadedLoop(loop.loaded, spec.gainDb, AnalysisOptionsFor(s))) };
     }
-    return *cached.analysis;
+    return cached.analysis;
 }
 
-std::vector<DrawnLoop> ChartDocument::visibleLoops() const
+ChartScene ChartDocument::scene() const
 {
-    std::vector<DrawnLoop> drawn;
-    for (std::size_t i = 0; i < m_loops.size(); ++i)
-        if (m_loops[i].visible)
-            drawn.push_back({ analysis(i), m_loops[i].color });
-    return drawn;
+    ChartScene scene;
+    scene.settings = settings();
+    for (std::size_t i = 0; i < loops().size(); ++i)
+        if (loops()[i].visible)
+            scene.loops.push_back({ analysis(i), loops()[i].color, loops()[i].displayName() });
+    // Loops gone from the document are forgotten; those an undo may bring back are analysed
+    // again then.
+    std::erase_if(m_analyses, [this](const auto &entry) { return !indexOfLoop(entry.first); });
+    return scene;
 }
 
-void ChartDocument::replace(const ChartSettings &settings, const QStringList &isogainTexts,
-    const QStringList &isophaseTexts, std::vector<DocumentLoop> loops)
+void ChartDocument::replace(Session session, std::vector<LoadedLoop> loaded, const QString &path)
 {
-    m_settings = settings;
-    m_isogainTexts = isogainTexts;
-    m_isophaseTexts = isophaseTexts;
-    m_loops = std::move(loops);
-    for (DocumentLoop &loop : m_loops)
-        loop.id = ++m_lastLoopId;
-    m_analyses.assign(m_loops.size(), {});
+    DocumentState state;
+    state.session = std::move(session);
+    for (LoadedLoop &loop : loaded)
+        state.loops.push_back({ newLoopId(), std::move(loop) });
+    m_undo.clear();
+    restore(state, false);
+    m_analyses.clear();
+    m_undo.setClean();
+    m_filePath = path;
+    emit filePathChanged();
     emit replaced();
+    emit modifiedChanged(false);
+}
+
+void ChartDocument::markSaved(const QString &path)
+{
+    m_undo.setClean();
+    if (m_filePath != path) {
+        m_filePath = path;
+        emit filePathChanged();
+    }
 }
 
 } // namespace velmora

@@ -1,13 +1,18 @@
-// ui/chartdocument.h — the one chart document: settings, contour value lists (ui layer)
+// ui/chartdocument.h — the one chart document: a session, its loops loaded and analysed, and
+// every change to it an undoable command (ui layer)
 #pragma once
 
-#include "core/chartsettings.h"
-#include "plot/locus.h"
-#include "ui/documentloop.h"
+#include "core/sessionmodel.h"
+#include "core/settingfields.h"
+#include "plot/chartscene.h"
 
 #include <QObject>
+#include <QString>
 #include <QStringList>
+#include <QUndoStack>
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -16,69 +21,92 @@ namespace velmora {
 // The two lists of contour values.
 enum class ValueList { Isogain, Isophase };
 
-// The most loops a document holds.
-constexpr std::size_t MaxDocumentLoops = 8;
+// What the document keeps of a loop beside its spec: a lasting id (what a view holds on to
+// while the list changes) and what the spec was loaded into.
+struct DocumentLoop {
+    std::uint64_t id = 0;
+    LoadedLoop loaded;
 
-// Everything the program edits and draws. The windows change it through its setters; each setter
-// says what changed by its signal, and the views follow. The value lists are kept twice: the
-// texts as the user typed them (the list rows), and the values last read from them, which are
-// what the chart draws.
+    bool operator==(const DocumentLoop &) const = default;
+};
+
+// Everything an undo step restores.
+struct DocumentState {
+    Session session;
+    std::vector<DocumentLoop> loops; // one a loop of the session, in its order
+    // The value captions written as typed, by setting (the main window shows the answer as the
+    // user typed it until the document is replaced).
+    std::map<Setting, QString> typedTexts;
+
+    bool operator==(const DocumentState &) const = default;
+};
+
+// Everything the program edits and draws. The windows change it through its edits, each one a
+// command on the undo stack named for what it changes ("gain de la boucle 1"); each says what
+// changed by its signals, and the views follow. The value lists are kept twice: the texts as the
+// user typed them (the list rows), and the values last read from them, which are what the chart
+// draws.
 class ChartDocument : public QObject {
     Q_OBJECT
 public:
-    // The defaults and the default lists.
     explicit ChartDocument(QObject *parent = nullptr);
 
-    const ChartSettings &settings() const { return m_settings; }
-
-    const QStringList &texts(ValueList list) const;
+    const Session &session() const { return m_state.session; }
+    const ChartSettings &settings() const { return m_state.session.settings; }
+    QStringList texts(ValueList list) const;
     const std::vector<double> &values(ValueList list) const;
+    std::optional<QString> typedText(Setting setting) const;
 
-    // Each of these stores the value as given (the windows test entries first) and emits
-    // chartChanged(), even when the value is the one already stored: the chart is drawn again.
-    void setGainMax(double dB);
-    void setGainMin(double dB);
-    void setGainStep(double dB);
-    void setPhaseMin(double degrees);
-    void setPhaseStep(double degrees);
-    void setAxisColor(Color color);
-    void setIsogainColor(Color color);
-    void setIsophaseColor(Color color);
+    // Stores the value (the windows test entries first) as one undoable change, with the text
+    // the user typed for its caption; emits chartChanged() (or bitmapSizeChanged()) even when
+    // the value is the one already stored: the chart is drawn again.
+    void setSetting(Setting setting, const SettingValue &value,
+        const std::optional<QString> &typed = std::nullopt);
+    // Face and size, one change.
     void setFont(const std::string &face, int points);
-    void setGrid(bool grid);
-    void setDottedGrid(bool dotted);
     void setValues(ValueList list, std::vector<double> values);
-
     // The texts of a list's rows: nothing is drawn from them until their values are read.
     void setTexts(ValueList list, const QStringList &texts);
+    // A row added or deleted: texts and values at once. `quietly`: without a signal, for the
+    // values read before a reading failed, which stay undrawn.
+    void setList(
+        ValueList list, const QStringList &texts, std::vector<double> values, bool quietly = false);
 
-    // The size of the next clipboard image; the chart window's is not concerned.
-    void setBitmapSize(int width, int height);
-
-    // The loops, in order; each change emits loopsChanged().
-    const std::vector<DocumentLoop> &loops() const { return m_loops; }
-    // False, and nothing added, when the document holds MaxDocumentLoops already.
-    bool addLoop(DocumentLoop loop);
-    // Replaces what the loop is (expression or data), keeping its colour, gain and visibility.
-    void replaceLoop(std::size_t index, DocumentLoop loop);
+    // The loops, in order.
+    const std::vector<LoopSpec> &loops() const { return m_state.session.loops; }
+    std::uint64_t loopId(std::size_t index) const { return m_state.loops.at(index).id; }
+    std::optional<std::size_t> indexOfLoop(std::uint64_t id) const;
+    // False, and nothing added, when the document holds MaxLoops already.
+    bool addLoop(LoopSpec spec, LoadedLoop loaded);
+    // Replaces what the loop is (expression or data), keeping its colour, gain, visibility, name.
+    void replaceLoop(std::size_t index, const LoopSpec &source, LoadedLoop loaded);
     void removeLoop(std::size_t index);
     void setLoopGain(std::size_t index, double gainDb);
     void setLoopColor(std::size_t index, Color color);
     void setLoopVisible(std::size_t index, bool visible);
-    // The index of the loop of that id, if it is still in the document.
-    std::optional<std::size_t> indexOfLoop(std::uint64_t id) const;
 
-    // A loop analysed at its gain for the chart as it stands; kept until the loop or the chart's
-    // extents change, so that the chart window and the margins window share the work.
-    const LoopAnalysis &analysis(std::size_t index) const;
+    // The changes made between these two calls (a drag of a locus, one movement of a slider)
+    // are one undo step.
+    void beginGesture();
+    void endGesture();
 
-    // The visible loops, analysed, as the chart draws them.
-    std::vector<DrawnLoop> visibleLoops() const;
+    // A loop analysed at its gain for the chart as it stands; kept until the loop or the
+    // chart's extents change, so that the views share the work.
+    std::shared_ptr<const LoopAnalysis> analysis(std::size_t index) const;
+    // The settings and the visible loops, analysed, as every chart of the document draws them.
+    ChartScene scene() const;
 
-    // Everything at once, from a session: settings, value lists (texts and their values) and
-    // loops; emits replaced().
-    void replace(const ChartSettings &settings, const QStringList &isogainTexts,
-        const QStringList &isophaseTexts, std::vector<DocumentLoop> loops);
+    // Everything at once, from a session read from `path`: the undo stack is cleared and the
+    // document is as saved. `loaded` holds one entry a loop of the session.
+    void replace(Session session, std::vector<LoadedLoop> loaded, const QString &path);
+    // The session file in use, empty when none was opened or saved.
+    const QString &filePath() const { return m_filePath; }
+    // The document was saved to `path` as it stands.
+    void markSaved(const QString &path);
+    // Whether it differs from what was last opened or saved.
+    bool isModified() const { return !m_undo.isClean(); }
+
+    QUndoStack &undoStack() { return m_undo; }
 
 signals:
     // Anything the chart is drawn from, but the loops.
@@ -88,22 +116,34 @@ signals:
     void loopsChanged();
     // The whole document was replaced: every view shows it anew.
     void replaced();
+    void modifiedChanged(bool modified);
+    void filePathChanged();
 
 private:
-    template <typename T> void set(T &field, T value);
-    void loopChanged(std::size_t index);
+    friend class DocumentCommand;
+    // Pushes the change from the state as it stands to `after`, named `what`; a change of the
+    // same nonzero merge key as the step before it joins that step. Changes within a gesture take
+    // the gesture's key.
+    void change(const QString &what, const DocumentState &after, int mergeKey = 0);
+    // Puts a state in place and says what differs; `announce` false says nothing.
+    void restore(const DocumentState &next, bool announce = true);
+    std::uint64_t newLoopId() { return ++m_lastLoopId; }
+    QString loopName(std::size_t index) const;
 
-    ChartSettings m_settings;
-    QStringList m_isogainTexts;
-    QStringList m_isophaseTexts;
-    std::vector<DocumentLoop> m_loops;
+    DocumentState m_state;
+    QUndoStack m_undo;
+    QString m_filePath;
     std::uint64_t m_lastLoopId = 0;
-    // The analyses, with the extents each was sampled for.
+    int m_gesture = 0; // the serial of the gesture under way, 0 for none
+    int m_lastGesture = 0;
+    bool m_forceSignals = false; // the change being pushed announces itself even when unchanged
     struct CachedAnalysis {
-        std::optional<LoopAnalysis> analysis;
+        LoadedLoop loaded;
+        double gainDb = 0;
         double gainMin = 0, gainMax = 0, phaseMin = 0, phaseMax = 0;
+        std::shared_ptr<const LoopAnalysis> analysis;
     };
-    mutable std::vector<CachedAnalysis> m_analyses;
+    mutable std::map<std::uint64_t, CachedAnalysis> m_analyses;
 };
 
 } // namespace velmora

@@ -3,7 +3,6 @@
 
 #include "core/closedloop.h"
 #include "core/numbertext.h"
-#include "plot/renderchart.h"
 #include "render/rastersurface.h"
 #include "ui/application.h"
 
@@ -50,20 +49,22 @@ ChartView::ChartView(QWidget *parent)
 }
 
 void ChartView::setChart(
-    const ChartSettings &settings, const RenderProfile &profile, std::vector<ViewedLoop> loops)
+    ChartScene scene, std::vector<ViewedLoop> loops, const RenderProfile &profile, ImageSize size)
 {
-    m_settings = settings;
-    m_profile = profile;
+    m_scene = std::move(scene);
     m_loops = std::move(loops);
+    m_profile = profile;
+    m_size = size;
     // A drag ends when its loop is gone from what is drawn (removed or hidden meanwhile).
     if (m_drag
         && std::none_of(m_loops.begin(), m_loops.end(),
             [id = m_drag->id](const ViewedLoop &loop) { return loop.id == id; })) {
         m_drag.reset();
         unsetCursor();
+        emit dragEnded();
     }
     m_stale = true;
-    resize(profile.width, profile.height);
+    resize(size.width, size.height);
     update();
 }
 
@@ -72,15 +73,9 @@ QImage ChartView::image()
     if (!m_stale)
         return m_image;
     m_stale = false;
-    RasterSurface surface(m_profile.width, m_profile.height, &m_shapes);
+    RasterSurface surface(m_size.width, m_size.height, &m_shapes);
     try {
-        std::vector<DrawnLoop> drawn;
-        for (const ViewedLoop &loop : m_loops)
-            drawn.push_back(loop.drawn);
-        const LociLayer layer(std::move(drawn), {}, m_settings.axisStyle.axisColor);
-        const ChartLayer *overlays[] = { &layer };
-        RenderChart(m_settings, m_profile, surface,
-            m_loops.empty() ? std::span<const ChartLayer *const> {} : overlays);
+        DrawChartScene(m_scene, m_profile, surface);
     } catch (const std::exception &error) {
         // The partial chart is shown; the report waits until painting is over.
         QTimer::singleShot(0, [message = std::string(error.what())] {
@@ -100,24 +95,24 @@ void ChartView::paintEvent(QPaintEvent *)
 
 ChartMapping ChartView::mapping() const
 {
-    return MappingOf(FrameOf(m_profile.width, m_profile.height), m_settings);
+    return MappingOf(FrameOf(m_size.width, m_size.height), m_scene.settings);
 }
 
-std::optional<std::pair<const ViewedLoop *, ResponsePoint>> ChartView::locusNear(
-    QPointF position) const
+std::optional<std::pair<std::size_t, ResponsePoint>> ChartView::locusNear(QPointF position) const
 {
     const ChartMapping map = mapping();
-    std::optional<std::pair<const ViewedLoop *, ResponsePoint>> nearest;
+    std::optional<std::pair<std::size_t, ResponsePoint>> nearest;
     double best = Reach * Reach;
-    for (const ViewedLoop &loop : m_loops) {
-        const double shift = loop.drawn.analysis.phaseShiftDeg;
-        for (const ResponsePoint &p : loop.drawn.analysis.locus) {
+    for (std::size_t i = 0; i < m_scene.loops.size(); ++i) {
+        const LoopAnalysis &analysis = *m_scene.loops[i].analysis;
+        const double shift = analysis.phaseShiftDeg;
+        for (const ResponsePoint &p : analysis.locus) {
             const double dx = map.columnOf(p.phaseDeg + shift) - position.x();
             const double dy = map.rowOf(p.gainDb) - position.y();
             const double d2 = dx * dx + dy * dy;
             if (d2 < best) {
                 best = d2;
-                nearest = std::pair { &loop, p };
+                nearest = std::pair { i, p };
             }
         }
     }
@@ -131,9 +126,10 @@ QString ChartView::readOutAt(QPointF position) const
         return {};
     if (const auto near = locusNear(position)) {
         const ResponsePoint &p = near->second;
-        const GainPhase open { p.gainDb, p.phaseDeg + near->first->drawn.analysis.phaseShiftDeg };
+        const GainPhase open { p.gainDb,
+            p.phaseDeg + m_scene.loops[near->first].analysis->phaseShiftDeg };
         return QStringLiteral("Boucle %1, ω %2 rad/s   %3   %4")
-            .arg(near->first->index + 1)
+            .arg(m_loops[near->first].index + 1)
             .arg(QString::fromStdString(FrenchNumber(p.omega)), openLoopText(open),
                 closedLoopText(open));
     }
@@ -159,13 +155,17 @@ void ChartView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     if (const auto near = locusNear(event->position())) {
-        m_drag = Drag { near->first->id, near->first->gainDb, event->position().y() };
+        const ViewedLoop &loop = m_loops[near->first];
+        m_drag = Drag { loop.id, loop.gainDb, event->position().y() };
         setCursor(Qt::SizeVerCursor);
+        emit dragStarted();
     }
 }
 
 void ChartView::mouseReleaseEvent(QMouseEvent *)
 {
+    if (m_drag)
+        emit dragEnded();
     m_drag.reset();
     unsetCursor();
 }

@@ -2,8 +2,8 @@
 // values under the pointer and lets a locus be dragged up or down (ui layer)
 #pragma once
 
-#include "core/chartsettings.h"
-#include "plot/locus.h"
+#include "plot/chartmapping.h"
+#include "plot/chartscene.h"
 #include "plot/renderprofile.h"
 #include "render/labelshapes.h"
 
@@ -15,15 +15,14 @@
 
 namespace velmora {
 
-// A loop as the view draws it, with its place in the document.
+// Where a drawn loop stands in the document, one a loop of the scene.
 struct ViewedLoop {
     std::size_t index; // in the document, as the read-out numbers it
     std::uint64_t id; // the document's lasting name for it
     double gainDb; // the loop's gain, which a drag starts from
-    DrawnLoop drawn;
 };
 
-// Holds what it draws (settings, profile, loops) and paints the chart from it, rendering again
+// Holds what it draws (scene, profile, size) and paints the chart from it, rendering again
 // only after a change, with the labels shaped for the drawings before. It is as large as the
 // chart image and shows it at its natural size.
 class ChartView : public QWidget {
@@ -32,8 +31,8 @@ public:
     explicit ChartView(QWidget *parent = nullptr);
 
     // What to draw from now on; the view is resized to the profile's image and repainted.
-    void setChart(const ChartSettings &settings, const RenderProfile &profile,
-        std::vector<ViewedLoop> loops = {});
+    void setChart(ChartScene scene, std::vector<ViewedLoop> loops, const RenderProfile &profile,
+        ImageSize size);
 
     // The chart as the view paints it, rendered now if a change has not been painted yet. An
     // error in drawing leaves the image drawn so far, and the error goes to the error report.
@@ -46,8 +45,11 @@ public:
 
 signals:
     void readOutChanged(const QString &text);
-    // A locus dragged up or down: the loop (by its id) and its new gain, dB.
+    // A locus dragged up or down: the loop (by its id) and its new gain, dB; a drag starts and
+    // ends once.
+    void dragStarted();
     void loopGainDragged(std::uint64_t id, double gainDb);
+    void dragEnded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -58,12 +60,14 @@ protected:
 
 private:
     ChartMapping mapping() const;
-    // The loop whose drawn locus passes within a few pixels of `position`, and its point there.
-    std::optional<std::pair<const ViewedLoop *, ResponsePoint>> locusNear(QPointF position) const;
+    // The loop (its place in the scene) whose drawn locus passes within a few pixels of
+    // `position`, and its point there.
+    std::optional<std::pair<std::size_t, ResponsePoint>> locusNear(QPointF position) const;
 
-    ChartSettings m_settings;
-    RenderProfile m_profile;
+    ChartScene m_scene;
     std::vector<ViewedLoop> m_loops;
+    RenderProfile m_profile;
+    ImageSize m_size;
     QImage m_image;
     bool m_stale = false;
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again

@@ -37,6 +37,8 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     connect(&document, &ChartDocument::loopsChanged, this, &ChartWindow::redraw);
     connect(&document, &ChartDocument::replaced, this, &ChartWindow::redraw);
     connect(m_view, &ChartView::readOutChanged, m_readOut, &QLabel::setText);
+    connect(m_view, &ChartView::dragStarted, &document, &ChartDocument::beginGesture);
+    connect(m_view, &ChartView::dragEnded, &document, &ChartDocument::endGesture);
     connect(m_view, &ChartView::loopGainDragged, this, [this](std::uint64_t id, double gainDb) {
         Guard([&] {
             if (const std::optional<std::size_t> index = m_document.indexOfLoop(id))
@@ -61,15 +63,13 @@ QSize ChartWindow::chartSize() const
 void ChartWindow::redraw()
 {
     std::vector<ViewedLoop> loops;
-    const std::vector<DocumentLoop> &documentLoops = m_document.loops();
-    for (std::size_t i = 0; i < documentLoops.size(); ++i) {
-        if (documentLoops[i].visible)
-            loops.push_back({ i, documentLoops[i].id, documentLoops[i].gainDb,
-                DrawnLoop { m_document.analysis(i), documentLoops[i].color } });
-    }
+    const std::vector<LoopSpec> &specs = m_document.loops();
+    for (std::size_t i = 0; i < specs.size(); ++i)
+        if (specs[i].visible)
+            loops.push_back({ i, m_document.loopId(i), specs[i].gainDb });
     const QSize size = chartSize();
-    m_view->setChart(
-        m_document.settings(), WindowProfile(size.width(), size.height()), std::move(loops));
+    m_view->setChart(m_document.scene(), std::move(loops), WindowProfile(),
+        ImageSize { size.width(), size.height() });
     m_drawn = true;
     makeVisible();
 }

@@ -4,10 +4,12 @@
 #include "render/qtcolor.h"
 #include "ui/application.h"
 #include "ui/chartdocument.h"
+#include "ui/filefolders.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,10 +43,12 @@ QString gainText(double gainDb)
 
 } // namespace
 
-LoopsWindow::LoopsWindow(ChartDocument &document, Prompts &prompts, QWidget *parent)
+LoopsWindow::LoopsWindow(
+    ChartDocument &document, Prompts &prompts, FileFolders &folders, QWidget *parent)
     : QDialog(parent)
     , m_document(document)
     , m_prompts(prompts)
+    , m_folders(folders)
     , m_list(new QTableWidget(0, 4, this))
     , m_expression(new QLineEdit(this))
     , m_problem(new QLabel(this))
@@ -143,6 +147,9 @@ LoopsWindow::LoopsWindow(ChartDocument &document, Prompts &prompts, QWidget *par
         if (column == ColorColumn)
             Guard([this] { chooseColor(); })();
     });
+    // One movement of the slider is one undo step.
+    connect(m_gainSlider, &QSlider::sliderPressed, &document, &ChartDocument::beginGesture);
+    connect(m_gainSlider, &QSlider::sliderReleased, &document, &ChartDocument::endGesture);
     connect(m_gainSlider, &QSlider::valueChanged, this, [this](int steps) {
         if (!m_showing)
             setGain(static_cast<double>(steps) / SliderStepsPerDb);
@@ -169,7 +176,7 @@ void LoopsWindow::showLoops()
 {
     const std::optional<std::size_t> keep = selected();
     m_showing = true;
-    const std::vector<DocumentLoop> &loops = m_document.loops();
+    const std::vector<LoopSpec> &loops = m_document.loops();
     m_list->setRowCount(static_cast<int>(loops.size()));
     for (std::size_t i = 0; i < loops.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -177,10 +184,12 @@ void LoopsWindow::showLoops()
         visible->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         visible->setCheckState(loops[i].visible ? Qt::Checked : Qt::Unchecked);
         m_list->setItem(row, VisibleColumn, visible);
-        auto *title = new QTableWidgetItem(loops[i].expression.isEmpty()
-                ? QStringLiteral("mesures : %1").arg(loops[i].title())
-                : loops[i].expression);
-        title->setToolTip(loops[i].expression.isEmpty() ? loops[i].csvPath : loops[i].expression);
+        const QString expression = QString::fromStdString(loops[i].expression);
+        const QString path = QString::fromStdString(loops[i].csvPath);
+        auto *title = new QTableWidgetItem(loops[i].isMeasured()
+                ? QStringLiteral("mesures : %1").arg(QString::fromStdString(loops[i].displayName()))
+                : expression);
+        title->setToolTip(loops[i].isMeasured() ? path : expression);
         m_list->setItem(row, LoopColumn, title);
         // A swatch, not a background: it stays visible on the selected row.
         QPixmap swatch(36, 14);
@@ -205,13 +214,13 @@ void LoopsWindow::showSelected()
     m_gainSlider->setEnabled(index.has_value());
     m_gainBox->setEnabled(index.has_value());
     if (index) {
-        const DocumentLoop &loop = m_document.loops()[*index];
+        const LoopSpec &loop = m_document.loops()[*index];
         const double gain = loop.gainDb;
         if (!m_gainBox->hasFocus() || m_gainBox->value() != gain)
             m_gainBox->setValue(gain);
         m_gainSlider->setValue(static_cast<int>(std::lround(gain * SliderStepsPerDb)));
-        if (!loop.expression.isEmpty() && !m_expression->hasFocus())
-            m_expression->setText(loop.expression);
+        if (!loop.isMeasured() && !m_expression->hasFocus())
+            m_expression->setText(QString::fromStdString(loop.expression));
     }
     m_showing = false;
     checkExpression();
@@ -230,22 +239,28 @@ void LoopsWindow::checkExpression()
     }
     m_problem->setText(problem);
     const bool valid = problem.isEmpty() && !text.trimmed().isEmpty();
-    m_add->setEnabled(valid && m_document.loops().size() < MaxDocumentLoops);
+    m_add->setEnabled(valid && m_document.loops().size() < MaxLoops);
     m_replace->setEnabled(valid && selected().has_value());
-    m_csv->setEnabled(m_document.loops().size() < MaxDocumentLoops);
+    m_csv->setEnabled(m_document.loops().size() < MaxLoops);
 }
 
 void LoopsWindow::addExpression()
 {
-    if (m_document.addLoop(DocumentLoop::fromExpression(
-            m_expression->text(), DefaultLoopColor(m_document.loops().size()))))
+    LoopSpec spec;
+    spec.expression = m_expression->text().toStdString();
+    spec.color = DefaultLoopColor(m_document.loops().size());
+    LoadedLoop loaded = LoadLoop(spec);
+    if (m_document.addLoop(std::move(spec), std::move(loaded)))
         m_list->selectRow(static_cast<int>(m_document.loops().size()) - 1);
 }
 
 void LoopsWindow::replaceExpression()
 {
-    if (const std::optional<std::size_t> index = selected())
-        m_document.replaceLoop(*index, DocumentLoop::fromExpression(m_expression->text(), 0));
+    if (const std::optional<std::size_t> index = selected()) {
+        LoopSpec spec;
+        spec.expression = m_expression->text().toStdString();
+        m_document.replaceLoop(*index, spec, LoadLoop(spec));
+    }
 }
 
 void LoopsWindow::removeSelected()
@@ -258,12 +273,17 @@ void LoopsWindow::loadCsv()
 {
     const std::optional<QString> path
         = m_prompts.chooseOpenFile(QStringLiteral("Charger une réponse mesurée"),
-            QStringLiteral("Mesures CSV (*.csv *.txt);;Tous les fichiers (*)"));
+            QStringLiteral("Mesures CSV (*.csv *.txt);;Tous les fichiers (*)"), m_folders.folder());
     if (!path)
         return;
     try {
-        if (m_document.addLoop(DocumentLoop::fromCsv(
-                *path, m_hertz->isChecked(), DefaultLoopColor(m_document.loops().size()))))
+        LoopSpec spec;
+        spec.csvPath = QFileInfo(*path).absoluteFilePath().toStdString();
+        spec.csvHertz = m_hertz->isChecked();
+        spec.color = DefaultLoopColor(m_document.loops().size());
+        LoadedLoop loaded = LoadLoop(spec);
+        m_folders.used(*path);
+        if (m_document.addLoop(std::move(spec), std::move(loaded)))
             m_list->selectRow(static_cast<int>(m_document.loops().size()) - 1);
     } catch (const std::exception &error) {
         // Nothing changes; the reason shows where the expression's would.

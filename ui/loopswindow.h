@@ -15,6 +15,7 @@ class QTableWidget;
 namespace velmora {
 
 class ChartDocument;
+class FileFolders;
 class Prompts;
 
 // Non-modal. The list shows each loop: visible, its expression or data file, its colour and its
@@ -24,7 +25,8 @@ class Prompts;
 class LoopsWindow : public QDialog {
     Q_OBJECT
 public:
-    LoopsWindow(ChartDocument &document, Prompts &prompts, QWidget *parent = nullptr);
+    LoopsWindow(
+        ChartDocument &document, Prompts &prompts, FileFolders &folders, QWidget *parent = nullptr);
 
 private:
     // The row chosen in the list, if any.
@@ -41,6 +43,7 @@ private:
 
     ChartDocument &m_document;
     Prompts &m_prompts;
+    FileFolders &m_folders;
     QTableWidget *m_list;
     QLineEdit *m_expression;
     QLabel *m_problem;

@@ -48,7 +48,7 @@ MarginsWindow::MarginsWindow(const ChartDocument &document, QWidget *parent)
 
 void MarginsWindow::showMargins()
 {
-    const std::vector<DocumentLoop> &loops = m_document.loops();
+    const std::vector<LoopSpec> &loops = m_document.loops();
     m_empty->setVisible(loops.empty());
     m_table->setVisible(!loops.empty());
     const int columns = static_cast<int>(loops.size());
@@ -72,15 +72,16 @@ void MarginsWindow::showMargins()
     QStringList names { QStringLiteral("boucle"), QStringLiteral("gain ajouté") };
     for (std::size_t i = 0; i < loops.size(); ++i) {
         const int column = static_cast<int>(i);
-        const auto rows = ReportRows(m_document.analysis(i).quantities);
+        const auto rows = ReportRows(m_document.analysis(i)->quantities);
         if (i == 0) {
             m_table->setRowCount(static_cast<int>(rows.size()) + 2);
             for (const auto &row : rows)
                 names << QString::fromStdString(row.first);
         }
-        QTableWidgetItem *title = show(0, column, loops[i].title());
+        QTableWidgetItem *title = show(0, column, QString::fromStdString(loops[i].displayName()));
         title->setForeground(QColor(ToRgb(loops[i].color)));
-        title->setToolTip(loops[i].expression.isEmpty() ? loops[i].csvPath : loops[i].expression);
+        title->setToolTip(
+            QString::fromStdString(loops[i].isMeasured() ? loops[i].csvPath : loops[i].expression));
         show(1, column, QString::fromStdString(FrenchNumber(loops[i].gainDb)) + " dB");
         for (std::size_t r = 0; r < rows.size(); ++r)
             show(static_cast<int>(r) + 2, column, QString::fromStdString(rows[r].second));

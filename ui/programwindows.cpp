@@ -6,10 +6,10 @@ namespace velmora {
 ProgramWindows::ProgramWindows(Prompts &prompts)
     : chartWindow(document)
     , bitmapSizeDialog(document, prompts)
-    , loopsWindow(document, prompts)
+    , loopsWindow(document, prompts, folders)
     , marginsWindow(document)
-    , mainWindow(document, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog, loopsWindow,
-          marginsWindow, prompts)
+    , mainWindow(document, folders, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog,
+          loopsWindow, marginsWindow, prompts)
 {
 }
 

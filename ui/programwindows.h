@@ -6,6 +6,7 @@
 #include "ui/bitmapsizedialog.h"
 #include "ui/chartdocument.h"
 #include "ui/chartwindow.h"
+#include "ui/filefolders.h"
 #include "ui/helpwindow.h"
 #include "ui/loopswindow.h"
 #include "ui/mainwindow.h"
@@ -22,6 +23,7 @@ struct ProgramWindows {
     explicit ProgramWindows(Prompts &prompts);
 
     ChartDocument document;
+    FileFolders folders { document };
     ChartWindow chartWindow;
     AboutDialog aboutDialog;
     HelpWindow helpWindow;

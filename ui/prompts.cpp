@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 #include <cmath>
 
@@ -56,9 +57,10 @@ void DialogPrompts::reportError(const QString &text)
     box.exec();
 }
 
-std::optional<QString> DialogPrompts::chooseOpenFile(const QString &title, const QString &filter)
+std::optional<QString> DialogPrompts::chooseOpenFile(
+    const QString &title, const QString &filter, const QString &folder)
 {
-    const QString path = QFileDialog::getOpenFileName(nullptr, title, QString(), filter);
+    const QString path = QFileDialog::getOpenFileName(nullptr, title, folder, filter);
     if (path.isEmpty())
         return std::nullopt;
     return path;
@@ -90,6 +92,27 @@ bool DialogPrompts::setUpPrinter(QPrinter &printer)
     QPrintDialog dialog(&printer);
     dialog.setWindowTitle(QStringLiteral("Imprimer l'abaque"));
     return dialog.exec() == QDialog::Accepted;
+}
+
+SaveAnswer DialogPrompts::askSaveChanges(const QString &documentName)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Velmora"),
+        QStringLiteral("Enregistrer les modifications ?"), QMessageBox::NoButton);
+    box.setObjectName("enregistrer");
+    box.setInformativeText(QStringLiteral("« %1 » a été modifié depuis son dernier enregistrement.")
+                               .arg(documentName));
+    QPushButton *save = box.addButton(QStringLiteral("Enregistrer"), QMessageBox::AcceptRole);
+    QPushButton *discard
+        = box.addButton(QStringLiteral("Ne pas enregistrer"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveAnswer::Save;
+    if (box.clickedButton() == discard)
+        return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
 }
 
 } // namespace velmora

@@ -26,6 +26,9 @@ struct ExportChoice {
     int height = 950;
 };
 
+// What to do with changes not saved yet.
+enum class SaveAnswer { Save, Discard, Cancel };
+
 // Every modal question of the program. Each returns nothing when the user cancels.
 class Prompts {
 public:
@@ -41,9 +44,11 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
     // The general error report: error icon, one OK button, titled "AbaqueVelmora".
     virtual void reportError(const QString &text) = 0;
-    // A file to open or to write; `filter` as Qt's file dialogs take it. A name to write typed
-    // without an extension takes the suggested name's.
-    virtual std::optional<QString> chooseOpenFile(const QString &title, const QString &filter) = 0;
+    // A file to open or to write; `filter` as Qt's file dialogs take it; the chooser opens in
+    // `folder`. A name to write typed without an extension takes the suggested name's.
+    virtual std::optional<QString> chooseOpenFile(
+        const QString &title, const QString &filter, const QString &folder)
+        = 0;
     virtual std::optional<QString> chooseSaveFile(
         const QString &title, const QString &filter, const QString &suggested)
         = 0;
@@ -51,6 +56,8 @@ public:
     virtual std::optional<ExportChoice> chooseExport(const ExportChoice &initial) = 0;
     // The printer set up by the user; false when cancelled.
     virtual bool setUpPrinter(QPrinter &printer) = 0;
+    // "Enregistrer les modifications ?" about the document named so.
+    virtual SaveAnswer askSaveChanges(const QString &documentName) = 0;
 };
 
 // The real dialogs.
@@ -61,11 +68,13 @@ public:
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     void reportError(const QString &text) override;
-    std::optional<QString> chooseOpenFile(const QString &title, const QString &filter) override;
+    std::optional<QString> chooseOpenFile(
+        const QString &title, const QString &filter, const QString &folder) override;
     std::optional<QString> chooseSaveFile(
         const QString &title, const QString &filter, const QString &suggested) override;
     std::optional<ExportChoice> chooseExport(const ExportChoice &initial) override;
     bool setUpPrinter(QPrinter &printer) override;
+    SaveAnswer askSaveChanges(const QString &documentName) override;
 };
 
 } // namespace velmora

@@ -55,7 +55,7 @@ wait_for xdotool getdisplaygeometry || fail "Xvfb ne répond pas"
 # Waits for the main window while the program runs; fails at once if it has ended.
 main_window_shown() {
     kill -0 "$app_pid" 2>/dev/null || return 2
-    xdotool search --name '^Velmora$' >/dev/null 2>&1
+    xdotool search --name '^Velmora( — .*)?[*]?$' >/dev/null 2>&1
 }
 
 start_velmora() {
@@ -86,7 +86,7 @@ launch() {
         fail "fenêtre principale absente"
     fi
     wait_for xdotool search --name '^Abaque$' || fail "fenêtre de l'abaque absente"
-    main=$(xdotool search --name '^Velmora$' | head -n 1)
+    main=$(xdotool search --name '^Velmora( — .*)?[*]?$' | head -n 1)
     chart=$(xdotool search --name '^Abaque$' | head -n 1)
 }
 

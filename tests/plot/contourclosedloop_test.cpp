@@ -35,6 +35,7 @@ std::pair<double, double> rangeAround(const ChartMapping &map, const PathStep &p
 
 struct Case {
     RenderProfile profile;
+    ImageSize size;
     ChartSettings settings;
 };
 
@@ -44,18 +45,19 @@ std::vector<Case> cases()
     wide.gainMin = -60;
     wide.gainMax = 60;
     wide.phaseMin = -360;
-    return { { WindowProfile(), DefaultChartSettings() },
-        { ClipboardProfile(600, 950), DefaultChartSettings() }, { WindowProfile(), wide } };
+    return { { WindowProfile(), {}, DefaultChartSettings() },
+        { ClipboardProfile(), { 600, 950 }, DefaultChartSettings() },
+        { WindowProfile(), {}, wide } };
 }
 
 TEST(ContourClosedLoop, IsogainPointsHaveTheirClosedLoopGain)
 {
     for (const Case &c : cases()) {
-        const ChartMapping map = MappingOf(FrameOf(c.profile.width, c.profile.height), c.settings);
+        const ChartMapping map = MappingOf(FrameOf(c.size.width, c.size.height), c.settings);
         for (const double v : DefaultChartSettings().isogainValues) {
             ChartSettings settings = c.settings;
             settings.isogainValues = { v };
-            RecordingSurface surface(c.profile.width, c.profile.height);
+            RecordingSurface surface(c.size.width, c.size.height);
             DrawIsogainContours(surface, map.frame,
                 SampleStep(settings.gainMin, settings.gainMax, c.profile.gainDivisions), c.profile,
                 settings);
@@ -75,13 +77,13 @@ TEST(ContourClosedLoop, IsogainPointsHaveTheirClosedLoopGain)
 TEST(ContourClosedLoop, IsophasePointsHaveTheirClosedLoopPhase)
 {
     for (const Case &c : cases()) {
-        const ChartMapping map = MappingOf(FrameOf(c.profile.width, c.profile.height), c.settings);
+        const ChartMapping map = MappingOf(FrameOf(c.size.width, c.size.height), c.settings);
         for (const double v : DefaultChartSettings().isophaseValues) {
             if (v == -180)
                 continue; // the bare segment on the -180 degree line, not a contour of its own
             ChartSettings settings = c.settings;
             settings.isophaseValues = { v };
-            RecordingSurface surface(c.profile.width, c.profile.height);
+            RecordingSurface surface(c.size.width, c.size.height);
             DrawIsophaseContours(surface, map.frame,
                 SampleStep(settings.phaseMin, settings.phaseMax, c.profile.phaseDivisions),
                 c.profile, settings);

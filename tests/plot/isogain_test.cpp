@@ -16,10 +16,10 @@ namespace {
 
 // Draws the contours of `values` alone on a fresh surface of the profile's size.
 RecordingSurface contoursOf(std::vector<double> values, const RenderProfile &profile,
-    ChartSettings settings = DefaultChartSettings())
+    ChartSettings settings = DefaultChartSettings(), ImageSize size = {})
 {
     settings.isogainValues = values;
-    RecordingSurface surface(profile.width, profile.height);
+    RecordingSurface surface(size.width, size.height);
     DrawIsogainContours(surface, FrameOf(surface.width(), surface.height()),
         SampleStep(settings.gainMin, settings.gainMax, profile.gainDivisions), profile, settings);
     return surface;
@@ -124,8 +124,8 @@ TEST(IsogainContours, ValueWithoutValidSampleDrawsNothing)
 
 TEST(IsogainContours, ClipboardProfileSamplesTwiceAndWritesUnits)
 {
-    const RenderProfile clipboard = ClipboardProfile(600, 950);
-    const RecordingSurface surface = contoursOf({ 12 }, clipboard);
+    const RecordingSurface surface
+        = contoursOf({ 12 }, ClipboardProfile(), DefaultChartSettings(), { 600, 950 });
     const auto texts = surface.texts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "12dB");

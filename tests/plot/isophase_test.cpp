@@ -13,10 +13,10 @@ using namespace velmora::test;
 namespace {
 
 RecordingSurface contoursOf(std::vector<double> values, const RenderProfile &profile,
-    ChartSettings settings = DefaultChartSettings())
+    ChartSettings settings = DefaultChartSettings(), ImageSize size = {})
 {
     settings.isophaseValues = values;
-    RecordingSurface surface(profile.width, profile.height);
+    RecordingSurface surface(size.width, size.height);
     DrawIsophaseContours(surface, FrameOf(surface.width(), surface.height()),
         SampleStep(settings.phaseMin, settings.phaseMax, profile.phaseDivisions), profile,
         settings);
@@ -103,7 +103,8 @@ TEST(IsophaseContours, ValuesWithoutAUsableTangentDrawNothingAndOthersGoOn)
 
 TEST(IsophaseContours, ClipboardLabelsCarryTheDegreeSign)
 {
-    const RecordingSurface surface = contoursOf({ -90 }, ClipboardProfile(600, 950));
+    const RecordingSurface surface
+        = contoursOf({ -90 }, ClipboardProfile(), DefaultChartSettings(), { 600, 950 });
     EXPECT_EQ(surface.texts()[0].text, "-90°");
     EXPECT_EQ(pathOf(surface.operations()).size(), 1u + 97u + 1u);
 }

@@ -25,9 +25,9 @@ struct Drawn {
 Drawn drawLoop(const char *text, const RenderProfile &profile, RecordingSurface &surface,
     const ChartMapping &mapping)
 {
-    LoopAnalysis analysis = AnalyseLoop(TransferFunction::parse(text), 0, {});
-    const LociLayer layer({ DrawnLoop { std::move(analysis), Red } }, {}, Black);
-    layer.draw(surface, mapping, profile);
+    auto analysis
+        = std::make_shared<const LoopAnalysis>(AnalyseLoop(TransferFunction::parse(text), 0, {}));
+    DrawLoci(surface, mapping, profile, { SceneLoop { analysis, Red, text } }, {}, Black);
     Drawn drawn;
     const std::vector<Operation> &ops = surface.operations();
     // The locus is what is drawn with the first wide pen, up to its arrowheads.
@@ -66,13 +66,14 @@ std::optional<double> crossing(const std::vector<std::vector<PathStep>> &runs, d
 
 TEST(Loci, MarginsReadOnTheDrawnLocusAreTheComputedOnes)
 {
-    for (const RenderProfile &profile : { WindowProfile(), ClipboardProfile(600, 950) }) {
+    for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
+             std::pair { ClipboardProfile(), ImageSize { 600, 950 } } }) {
         const ChartMapping mapping
-            = MappingOf(FrameOf(profile.width, profile.height), DefaultChartSettings());
+            = MappingOf(FrameOf(size.width, size.height), DefaultChartSettings());
         for (const char *text : { "4/(s*(s+1)*(s+2))", "10/((s+1)*(0.5*s+1)*(0.1*s+1))",
                  "0.5*exp(-0.2*s)/(s*(0.5*s+1))", "5*(s+0.5)^3/(s^3*(0.05*s+1)^2)" }) {
             SCOPED_TRACE(text);
-            RecordingSurface surface(profile.width, profile.height);
+            RecordingSurface surface(size.width, size.height);
             const Drawn drawn = drawLoop(text, profile, surface, mapping);
             ASSERT_FALSE(drawn.runs.empty());
             const LoopQuantities q = AnalyseLoop(TransferFunction::parse(text), 0, {}).quantities;
@@ -101,16 +102,15 @@ TEST(Loci, MarginsReadOnTheDrawnLocusAreTheComputedOnes)
 
 TEST(Loci, LabelsOfSeveralLoopsDoNotOverlap)
 {
-    const RenderProfile profile = WindowProfile();
-    const ChartMapping mapping
-        = MappingOf(FrameOf(profile.width, profile.height), DefaultChartSettings());
-    std::vector<DrawnLoop> loops;
+    const ChartMapping mapping = MappingOf(FrameOf(300, 475), DefaultChartSettings());
+    std::vector<SceneLoop> loops;
     for (const char *text :
         { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))", "2*(s+3)/(s*(s-1))" })
-        loops.push_back(
-            { AnalyseLoop(TransferFunction::parse(text), 0, {}), DefaultLoopColor(loops.size()) });
-    RecordingSurface surface(profile.width, profile.height);
-    LociLayer(std::move(loops), { 0.3, 3 }, Black).draw(surface, mapping, profile);
+        loops.push_back({ std::make_shared<const LoopAnalysis>(
+                              AnalyseLoop(TransferFunction::parse(text), 0, {})),
+            DefaultLoopColor(loops.size()), text });
+    RecordingSurface surface(300, 475);
+    DrawLoci(surface, mapping, WindowProfile(), loops, { 0.3, 3 }, Black);
     const std::vector<Operation> texts = surface.texts();
     EXPECT_GT(texts.size(), 15u);
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -128,10 +128,9 @@ TEST(Loci, LabelsOfSeveralLoopsDoNotOverlap)
 
 TEST(Loci, NoLoopDrawsNothing)
 {
-    const RenderProfile profile = WindowProfile();
-    RecordingSurface surface(profile.width, profile.height);
-    LociLayer({}, { 1 }, Black)
-        .draw(surface, MappingOf(FrameOf(300, 475), DefaultChartSettings()), profile);
+    RecordingSurface surface(300, 475);
+    DrawLoci(surface, MappingOf(FrameOf(300, 475), DefaultChartSettings()), WindowProfile(), {},
+        { 1 }, Black);
     EXPECT_TRUE(surface.operations().empty());
 }
 

@@ -117,8 +117,7 @@ TEST(QuickPixels, RandomContoursMatchThePlainExtendedPrecisionDrawing)
         s.phaseMin = map.phaseMin;
         const int width = map.frame.right + 15;
         const int height = map.frame.bottom + 10;
-        const RenderProfile profile
-            = i % 2 ? WindowProfile(width, height) : ClipboardProfile(width, height);
+        const RenderProfile profile = i % 2 ? WindowProfile() : ClipboardProfile();
         const double gain = -60 + 90 * unit(random);
         const double phase = -359 + 357 * unit(random);
         s.isogainValues = { gain };

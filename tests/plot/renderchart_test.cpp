@@ -111,8 +111,9 @@ TEST(RenderChart, ExtremeSettingsFinishWithBoundedWork)
         SCOPED_TRACE(c.name);
         ChartSettings settings = DefaultChartSettings();
         c.adjust(settings);
-        for (const RenderProfile &profile : { WindowProfile(), ClipboardProfile(400, 600) }) {
-            RecordingSurface surface(profile.width, profile.height);
+        for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
+                 std::pair { ClipboardProfile(), ImageSize { 400, 600 } } }) {
+            RecordingSurface surface(size.width, size.height);
             EXPECT_NO_THROW(RenderChart(settings, profile, surface));
             // Two axes of at most MaxGraduations marks, and contours within their capacities.
             EXPECT_LT(surface.operations().size(), 400'000u);

@@ -171,10 +171,12 @@ TEST(RenderRobustness, RandomChartsFinishWithBoundedWorkAndSaneCoordinates)
     long totalOperations = 0;
     for (int i = 0; i < cases; ++i) {
         const ChartSettings settings = randomSettings(random);
-        const RenderProfile profile = random.chance(0.5)
-            ? WindowProfile()
-            : ClipboardProfile(random.integer(400, 10000), random.integer(600, 10000));
-        CheckingSurface surface(profile.width, profile.height);
+        const bool window = random.chance(0.5);
+        const RenderProfile profile = window ? WindowProfile() : ClipboardProfile();
+        const ImageSize size = window
+            ? ImageSize {}
+            : ImageSize { random.integer(400, 10000), random.integer(600, 10000) };
+        CheckingSurface surface(size.width, size.height);
         SCOPED_TRACE("seed " + std::to_string(base) + ", case " + std::to_string(i));
         ASSERT_NO_THROW(RenderChart(settings, profile, surface));
         ASSERT_EQ(surface.fault, "");

@@ -75,37 +75,39 @@ TEST(ChartFile, FormatFromTheExtensionInAnyCase)
 
 TEST(ChartFile, RasterFilesHoldTheChartImage)
 {
-    const ChartSettings settings = DefaultChartSettings();
+    const ChartScene scene;
     const QImage expected
-        = ChartImage(settings, WindowProfile()).convertToFormat(QImage::Format_RGB32);
+        = ChartImage(scene, WindowProfile(), {}).convertToFormat(QImage::Format_RGB32);
     for (const auto &[format, name] :
         { std::pair { ChartFormat::Png, "PNG" }, std::pair { ChartFormat::Bmp, "BMP" } }) {
         const QImage read
-            = QImage::fromData(ChartFileBytes(format, settings, WindowProfile()), name);
+            = QImage::fromData(ChartFileBytes(format, scene, WindowProfile(), {}), name);
         EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), expected) << name;
     }
 }
 
 TEST(ChartFile, SvgIsTheImageSizeWithRealTextAndLiesOnTheRasterImage)
 {
-    for (const RenderProfile &profile : { WindowProfile(), ClipboardProfile(600, 950) }) {
-        const QByteArray svg = ChartFileBytes(ChartFormat::Svg, busySettings(), profile);
+    for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
+             std::pair { ClipboardProfile(), ImageSize { 600, 950 } } }) {
+        const ChartScene busy { busySettings() };
+        const QByteArray svg = ChartFileBytes(ChartFormat::Svg, busy, profile, size);
         const QString text = QString::fromUtf8(svg);
         const QRegularExpression root(
             QStringLiteral("<svg width=\"%1\" height=\"%2\"\\s+viewBox=\"0 0 %1 %2\"")
-                .arg(profile.width)
-                .arg(profile.height));
+                .arg(size.width)
+                .arg(size.height));
         EXPECT_TRUE(text.contains(root)) << text.left(300).toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral(">gain en dB et phase en °</text>")));
         EXPECT_TRUE(text.contains(QStringLiteral(">-230</text>")));
 
         QSvgRenderer renderer(svg);
-        QImage rasterised(profile.width, profile.height, QImage::Format_RGB32);
+        QImage rasterised(size.width, size.height, QImage::Format_RGB32);
         rasterised.fill(Qt::white);
         QPainter painter(&rasterised);
         renderer.render(&painter);
         painter.end();
-        expectWithinOnePixel(ChartImage(busySettings(), profile), rasterised);
+        expectWithinOnePixel(ChartImage(busy, profile, size), rasterised);
     }
 }
 
@@ -116,7 +118,7 @@ TEST(ChartFile, PdfIsOnePageOfTheImageAt96DpiWithRealText)
     {
         QFile file(pdf);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(ChartFileBytes(ChartFormat::Pdf, busySettings(), WindowProfile()));
+        file.write(ChartFileBytes(ChartFormat::Pdf, { busySettings() }, WindowProfile(), {}));
     }
     const auto run = [](const QString &program, const QStringList &arguments) {
         QProcess process;
@@ -133,7 +135,7 @@ TEST(ChartFile, PdfIsOnePageOfTheImageAt96DpiWithRealText)
     EXPECT_TRUE(run("pdftotext", { pdf, "-" }).contains("gain en dB et phase en °"));
     run("pdftoppm", { "-r", "96", "-png", "-singlefile", pdf, dir.filePath("page") });
     const QImage page = QImage(dir.filePath("page.png")).copy(0, 0, 300, 475);
-    expectWithinOnePixel(ChartImage(busySettings(), WindowProfile()), page);
+    expectWithinOnePixel(ChartImage({ busySettings() }, WindowProfile(), {}), page);
 }
 
 } // namespace

@@ -18,16 +18,17 @@ struct Golden {
     const char *options; // as velmora-render took them
     std::function<void(ChartSettings &)> adjust;
     RenderProfile profile;
+    ImageSize size;
 };
 
 TEST(GoldenCharts, SameToThePixelAsBefore)
 {
     const Golden cases[] = {
-        { "w_default.png", "", [](ChartSettings &) {}, WindowProfile() },
-        { "c_default.png", "--profile clipboard", [](ChartSettings &) {},
-            ClipboardProfile(600, 950) },
+        { "w_default.png", "", [](ChartSettings &) {}, WindowProfile(), {} },
+        { "c_default.png", "--profile clipboard", [](ChartSettings &) {}, ClipboardProfile(),
+            { 600, 950 } },
         { "c_450.png", "--profile clipboard --width 450.7 --height 777", [](ChartSettings &) {},
-            ClipboardProfile(450, 777) },
+            ClipboardProfile(), { 450, 777 } },
         { "w_custom.png",
             "--grid --dotted-grid --gain-max 60 --gain-min -45 --gain-step 5 --phase-min -360 "
             "--phase-step 45 --font 'DejaVu Serif' --font-size 10 --axis-color '#123456' "
@@ -46,21 +47,21 @@ TEST(GoldenCharts, SameToThePixelAsBefore)
                 s.isogainColor = RgbColor(255, 0, 0);
                 s.isophaseColor = RgbColor(0, 0, 255);
             },
-            WindowProfile() },
+            WindowProfile(), {} },
         { "c_grid.png", "--grid --profile clipboard --isogains 0,3,-3,20 --isophases=-10,-180,-350",
             [](ChartSettings &s) {
                 s.axisStyle.grid = true;
                 s.isogainValues = { 0, 3, -3, 20 };
                 s.isophaseValues = { -10, -180, -350 };
             },
-            ClipboardProfile(600, 950) },
+            ClipboardProfile(), { 600, 950 } },
     };
     for (const Golden &c : cases) {
         ChartSettings settings = DefaultChartSettings();
         c.adjust(settings);
         const QImage expected(QStringLiteral(VELMORA_GOLDEN_DIR "/") + c.file);
         ASSERT_FALSE(expected.isNull()) << c.file;
-        EXPECT_EQ(ChartImage(settings, c.profile).convertToFormat(QImage::Format_RGB32),
+        EXPECT_EQ(ChartImage({ settings }, c.profile, c.size).convertToFormat(QImage::Format_RGB32),
             expected.convertToFormat(QImage::Format_RGB32))
             << c.file << ": velmora-render " << c.options;
     }

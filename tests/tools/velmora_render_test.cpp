@@ -42,9 +42,10 @@ RunResult render(const QStringList &arguments)
         QString::fromUtf8(process.readAllStandardOutput()) };
 }
 
-QImage renderInProcess(const ChartSettings &settings, const RenderProfile &profile)
+QImage renderInProcess(
+    const ChartSettings &settings, const RenderProfile &profile, ImageSize size = {})
 {
-    RasterSurface surface(profile.width, profile.height);
+    RasterSurface surface(size.width, size.height);
     RenderChart(settings, profile, surface);
     return surface.image().convertToFormat(QImage::Format_RGB32);
 }
@@ -86,7 +87,7 @@ TEST_F(VelmoraRender, ClipboardProfileSettingsAndBmp)
     settings.isophaseValues = { -90, -270 };
     settings.axisStyle.axisColor = RgbColor(255, 0, 0);
     EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
-        renderInProcess(settings, ClipboardProfile(450, 700)));
+        renderInProcess(settings, ClipboardProfile(), { 450, 700 }));
 }
 
 struct Refusal {
@@ -456,7 +457,7 @@ TEST_F(VelmoraRender, WindowProfileDrawsAtAnyAcceptedSize)
     const RunResult run = render({ "--width", "640.9", "--height", "480", "-o", path("wide.png") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QImage(path("wide.png")).convertToFormat(QImage::Format_RGB32),
-        renderInProcess(DefaultChartSettings(), WindowProfile(640, 480)));
+        renderInProcess(DefaultChartSettings(), WindowProfile(), { 640, 480 }));
 }
 
 } // namespace

@@ -33,19 +33,16 @@ const char *const ThirdOrder = "4/(s*(s+1)*(s+2))"; // GM 3,522 dB at 1,414 rad/
 
 // The chart as velmora-render draws it for these loops, at this profile.
 QImage headless(const ChartSettings &settings, const RenderProfile &profile,
-    const std::vector<std::pair<std::string, double>> &loops)
+    const std::vector<std::pair<std::string, double>> &loops, ImageSize size = {})
 {
     const AnalysisOptions options = AnalysisOptionsFor(settings);
-    std::vector<DrawnLoop> drawn;
+    ChartScene scene { settings };
     for (std::size_t i = 0; i < loops.size(); ++i)
-        drawn.push_back(
-            { AnalyseLoop(TransferFunction::parse(loops[i].first), loops[i].second, options),
-                DefaultLoopColor(i) });
-    const LociLayer layer(std::move(drawn), {}, settings.axisStyle.axisColor);
-    const ChartLayer *overlays[] = { &layer };
-    return ChartImage(
-        settings, profile, loops.empty() ? std::span<const ChartLayer *const> {} : overlays)
-        .convertToFormat(QImage::Format_RGB32);
+        scene.loops.push_back(
+            { std::make_shared<const LoopAnalysis>(
+                  AnalyseLoop(TransferFunction::parse(loops[i].first), loops[i].second, options)),
+                DefaultLoopColor(i), loops[i].first });
+    return ChartImage(scene, profile, size).convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -106,12 +103,14 @@ private slots:
         QStringList titles;
         for (QAction *menu : program->windows.mainWindow.menuBar()->actions())
             titles << menu->text();
-        QCOMPARE(titles.mid(0, 2), (QStringList { "Fichier", "Quitter" }));
+        QCOMPARE(titles.mid(0, 3), (QStringList { "Fichier", "Édition", "Quitter" }));
         QVERIFY(titles.contains("Boucle"));
         QCOMPARE(
             program->main<QAction>("OuvrirSession1")->text(), QString("Ouvrir une session..."));
         QCOMPARE(program->main<QAction>("EnregistrerSession1")->text(),
-            QString("Enregistrer la session..."));
+            QString("Enregistrer la session"));
+        QCOMPARE(program->main<QAction>("EnregistrerSessionSous1")->text(),
+            QString("Enregistrer la session sous..."));
         QCOMPARE(program->main<QAction>("Exporter1")->text(), QString("Exporter l'abaque..."));
         QCOMPARE(program->main<QAction>("Imprimer1")->text(), QString("Imprimer..."));
         QCOMPARE(program->main<QAction>("FonctionsTransfert1")->text(),
@@ -193,7 +192,7 @@ private slots:
         // "Modifier" changes what the loop is and keeps its gain, colour and visibility.
         loops<QLineEdit>("Expression")->setText("2/(s*(s+1))");
         QTest::mouseClick(loops<QPushButton>("BoutonModifier"), Qt::LeftButton);
-        QCOMPARE(document().loops()[0].expression, QString("2/(s*(s+1))"));
+        QCOMPARE(document().loops()[0].expression, std::string("2/(s*(s+1))"));
         QCOMPARE(document().loops()[0].gainDb, -3.0);
         QCOMPARE(document().loops()[0].color, RgbColor(0, 128, 0));
 
@@ -212,7 +211,9 @@ private slots:
         loops<QLineEdit>("Expression")->setText("9/(s*(s+1))");
         QVERIFY(!loops<QPushButton>("BoutonAjouter")->isEnabled());
         QVERIFY(!loops<QPushButton>("BoutonCsv")->isEnabled());
-        QVERIFY(!document().addLoop(DocumentLoop::fromExpression("1/s", 0)));
+        LoopSpec ninth;
+        ninth.expression = "1/s";
+        QVERIFY(!document().addLoop(ninth, LoadLoop(ninth)));
         QCOMPARE(document().loops().size(), std::size_t(8));
     }
 
@@ -237,7 +238,7 @@ private slots:
         QTest::mouseClick(loops<QPushButton>("BoutonCsv"), Qt::LeftButton);
         QCOMPARE(document().loops().size(), std::size_t(1));
         QVERIFY(document().loops()[0].csvHertz);
-        QCOMPARE(document().loops()[0].title(), QString("bode.csv"));
+        QCOMPARE(document().loops()[0].displayName(), std::string("bode.csv"));
         QVERIFY(loops<QTableWidget>("ListeBoucles")->item(0, 1)->text().contains("bode.csv"));
         QVERIFY(program->chart() != headless(DefaultChartSettings(), WindowProfile(), {}));
     }
@@ -255,7 +256,7 @@ private slots:
 
         // On a locus: the loop, its frequency and the closed loop at that frequency.
         typeAndAdd(ThirdOrder);
-        const LoopAnalysis &analysis = document().analysis(0);
+        const LoopAnalysis &analysis = *document().analysis(0);
         const ResponsePoint &p = analysis.locus[analysis.locus.size() / 3];
         const QPointF onLocus = pixelOf(p.phaseDeg + analysis.phaseShiftDeg, p.gainDb);
         const QString near = chart.readOutAt(onLocus);
@@ -272,7 +273,7 @@ private slots:
     void draggingTheLocusTunesItsGain()
     {
         typeAndAdd(ThirdOrder);
-        const LoopAnalysis &analysis = document().analysis(0);
+        const LoopAnalysis &analysis = *document().analysis(0);
         const ResponsePoint &p = analysis.locus[analysis.locus.size() / 2];
         const QPoint grip = pixelOf(p.phaseDeg + analysis.phaseShiftDeg, p.gainDb).toPoint();
         QTest::mousePress(view(), Qt::LeftButton, {}, grip);
@@ -294,13 +295,13 @@ private slots:
         typeAndAdd("2/(s*(s+1))");
         typeAndAdd(ThirdOrder);
         document().setLoopVisible(0, false); // out of the pointer's reach
-        const LoopAnalysis &analysis = document().analysis(1);
+        const LoopAnalysis &analysis = *document().analysis(1);
         const ResponsePoint &p = analysis.locus[analysis.locus.size() / 2];
         const QPoint grip = pixelOf(p.phaseDeg + analysis.phaseShiftDeg, p.gainDb).toPoint();
         QTest::mousePress(view(), Qt::LeftButton, {}, grip);
         document().removeLoop(0); // the dragged loop is now the first
         QTest::mouseMove(view(), grip - QPoint(0, 13));
-        QCOMPARE(document().loops()[0].expression, QString(ThirdOrder));
+        QCOMPARE(document().loops()[0].expression, std::string(ThirdOrder));
         QVERIFY(std::abs(document().loops()[0].gainDb - 13 * 70.0 / 455) < 1e-9);
         // Its loop removed, the drag ends: moving changes nothing and raises nothing.
         document().removeLoop(0);
@@ -332,7 +333,8 @@ private slots:
         QCOMPARE(drawn.width(), 520);
         QVERIFY(drawn.height() > 600 && drawn.height() < 700); // the read-out line is below
         QCOMPARE(program->chart(),
-            headless(DefaultChartSettings(), WindowProfile(drawn.width(), drawn.height()), {}));
+            headless(
+                DefaultChartSettings(), WindowProfile(), {}, { drawn.width(), drawn.height() }));
         // Never below the smallest chart the window's rules draw.
         window.resize(60, 60);
         QCOMPARE(program->chart().size(), QSize(150, 200));
@@ -341,7 +343,8 @@ private slots:
     void sessionIsSavedAndOpenedWhole()
     {
         program->main<QCheckBox>("CheckBox4")->click();
-        document().setBitmapSize(450, 700);
+        document().setSetting(Setting::BitmapWidth, 450.0);
+        document().setSetting(Setting::BitmapHeight, 700.0);
         typeAndAdd(ThirdOrder);
         loops<QDoubleSpinBox>("GainDb")->setValue(-2.5);
         typeAndAdd("0.5*exp(-0.2*s)/(s*(0.5*s+1))");
@@ -390,7 +393,8 @@ private slots:
         QCOMPARE(prompts.exportOpenedWith.back().width, 600); // the bitmap size by default
         QCOMPARE(prompts.exportOpenedWith.back().height, 950);
         QCOMPARE(QImage(dir.filePath("abaque.png")).convertToFormat(QImage::Format_RGB32),
-            headless(DefaultChartSettings(), ClipboardProfile(500, 800), { { ThirdOrder, 0 } }));
+            headless(
+                DefaultChartSettings(), ClipboardProfile(), { { ThirdOrder, 0 } }, { 500, 800 }));
 
         for (const char *name : { "abaque.svg", "abaque.pdf", "abaque.bmp" }) {
             prompts.exports.push_back(ExportChoice { dir.filePath(name), 600, 950 });
@@ -427,7 +431,8 @@ private slots:
         QVERIFY(copied->hasImage());
         QVERIFY(copied->data("image/svg+xml").contains("<svg"));
         QCOMPARE(qvariant_cast<QImage>(copied->imageData()).convertToFormat(QImage::Format_RGB32),
-            headless(DefaultChartSettings(), ClipboardProfile(600, 950), { { ThirdOrder, 0 } }));
+            headless(
+                DefaultChartSettings(), ClipboardProfile(), { { ThirdOrder, 0 } }, { 600, 950 }));
     }
 };
 

@@ -26,9 +26,9 @@ using velmora::test::Program;
 
 namespace {
 
-QImage render(const ChartSettings &settings, const RenderProfile &profile)
+QImage render(const ChartSettings &settings, const RenderProfile &profile, ImageSize size = {})
 {
-    return ChartImage(settings, profile).convertToFormat(QImage::Format_RGB32);
+    return ChartImage({ settings }, profile, size).convertToFormat(QImage::Format_RGB32);
 }
 
 QStringList keysOf(const ValueListEditor &list)
@@ -483,7 +483,7 @@ private slots:
         QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(600, 950));
         QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
-            render(DefaultChartSettings(), ClipboardProfile(600, 950)));
+            render(DefaultChartSettings(), ClipboardProfile(), { 600, 950 }));
         QCOMPARE(chartWindowImage(), window);
 
         action("aille1")->trigger();
@@ -555,7 +555,7 @@ private slots:
         // Changed behind the program's back: only a new rendering shows it.
         {
             const QSignalBlocker quiet(&program->windows.document);
-            program->windows.document.setGainMax(20);
+            program->windows.document.setSetting(Setting::GainMax, 20.0);
         }
         const QImage before = chartWindowImage();
 

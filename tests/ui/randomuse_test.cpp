@@ -69,7 +69,7 @@ double captionNumber(const QString &caption, const QString &prefix, const QStrin
 
 QImage freshRender(const ChartSettings &settings)
 {
-    return ChartImage(settings, WindowProfile()).convertToFormat(QImage::Format_RGB32);
+    return ChartImage({ settings }, WindowProfile(), {}).convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace

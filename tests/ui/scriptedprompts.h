@@ -27,6 +27,7 @@ public:
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
     std::deque<std::optional<ExportChoice>> exports;
+    std::deque<SaveAnswer> saveAnswers;
     // Where printing goes: a PDF file; empty cancels the print.
     QString printTo;
 
@@ -35,6 +36,8 @@ public:
     std::vector<FontChoice> fontOpenedWith;
     std::vector<ExportChoice> exportOpenedWith;
     QStringList errors;
+    QStringList openFolders; // where each open chooser opened
+    QStringList saveQuestions; // the documents "Enregistrer les modifications ?" asked about
     int unexpected = 0;
 
     std::optional<QString> inputBox(
@@ -58,8 +61,10 @@ public:
 
     void reportError(const QString &text) override { errors << text; }
 
-    std::optional<QString> chooseOpenFile(const QString &, const QString &) override
+    std::optional<QString> chooseOpenFile(
+        const QString &, const QString &, const QString &folder) override
     {
+        openFolders << folder;
         return next(openFiles);
     }
 
@@ -82,6 +87,18 @@ public:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printTo);
         return true;
+    }
+
+    SaveAnswer askSaveChanges(const QString &documentName) override
+    {
+        saveQuestions << documentName;
+        if (saveAnswers.empty()) {
+            ++unexpected;
+            return SaveAnswer::Cancel;
+        }
+        const SaveAnswer answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
     }
 
 private:

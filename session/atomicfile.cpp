@@ -1,5 +1,5 @@
-// tools/outputfile.cpp — writing a file whole or not at all (tools layer)
-#include "tools/outputfile.h"
+// session/atomicfile.cpp — writing a file whole or not at all (session layer, Qt Core)
+#include "session/atomicfile.h"
 
 #include <QFile>
 
@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -23,7 +22,7 @@ std::string shown(const std::string &path)
 
 [[noreturn]] void fail(const std::string &path, int error)
 {
-    throw std::runtime_error("impossible d'écrire " + shown(path) + " : " + FrenchReason(error));
+    throw FileWriteError("impossible d'écrire " + shown(path) + " : " + FrenchReason(error));
 }
 
 // Writes everything or returns the errno of the failed call.
@@ -63,20 +62,29 @@ std::string directoryOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a path names once its symbolic links are followed; the path itself when it names
-// nothing yet.
+// The file a path names once its symbolic links are followed, also when the last link names a
+// file that does not exist yet: that file is the one to create.
 std::string finalTarget(const std::string &path)
 {
-    std::vector<char> resolved(PATH_MAX + 1);
-    if (::realpath(path.c_str(), resolved.data()))
-        return resolved.data();
-    return path;
+    std::string current = path;
+    for (int links = 0; links < 40; ++links) {
+        struct stat status { };
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return current;
+        std::vector<char> target(PATH_MAX + 1);
+        const ssize_t length = ::readlink(current.c_str(), target.data(), PATH_MAX);
+        if (length < 0)
+            return current;
+        const std::string named(target.data(), static_cast<std::size_t>(length));
+        current = named.front() == '/' ? named : directoryOf(current) + "/" + named;
+    }
+    fail(path, ELOOP);
 }
 
 void replaceAtomically(const std::string &path, const QByteArray &bytes, const struct stat *old)
 {
     const std::string target = finalTarget(path);
-    std::string pattern = directoryOf(target) + "/.velmora-render-XXXXXX";
+    std::string pattern = directoryOf(target) + "/.velmora-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         fail(path, errno);
@@ -131,7 +139,7 @@ std::string FrenchReason(int error)
     }
 }
 
-void WriteWholeFile(const std::string &path, const QByteArray &bytes)
+void WriteFileAtomically(const std::string &path, const QByteArray &bytes)
 {
     struct stat status { };
     if (::stat(path.c_str(), &status) == 0) {
@@ -141,12 +149,23 @@ void WriteWholeFile(const std::string &path, const QByteArray &bytes)
             writeInPlace(path, bytes);
             return;
         }
+        // A file nobody may write, or this user may not: it is not replaced behind the user's
+        // back (root may write anything, so the permission bits decide for root).
+        if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+            || ::access(path.c_str(), W_OK) != 0)
+            throw FileWriteError(
+                "impossible d'écrire " + shown(path) + " : fichier en lecture seule");
         replaceAtomically(path, bytes, &status);
         return;
     }
     if (errno != ENOENT)
         fail(path, errno);
     replaceAtomically(path, bytes, nullptr);
+}
+
+void WriteFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes);
 }
 
 } // namespace velmora

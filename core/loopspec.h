@@ -1,0 +1,70 @@
+// core/loopspec.h — a loop described once: where its response comes from, how it is drawn, and
+// the loop loaded and analysed from that description (core layer)
+#pragma once
+
+#include "core/chartsettings.h"
+#include "core/loopanalysis.h"
+#include "core/measuredresponse.h"
+#include "core/transferfunction.h"
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace velmora {
+
+// The most loops one chart holds.
+constexpr std::size_t MaxLoops = 8;
+
+// A loop as the user gave it. Sessions, the command line and the document all hold these.
+struct LoopSpec {
+    std::string expression; // the open-loop transfer function as typed; empty for measured data
+    std::string csvPath; // the measured data's file; empty for an expression
+    bool csvHertz = false; // the file's frequencies are in Hz
+    Color color = 0;
+    double gainDb = 0; // added to the loop
+    bool visible = true;
+    std::string name {}; // as the user named it; empty for the default name
+
+    bool operator==(const LoopSpec &) const = default;
+
+    bool isMeasured() const { return expression.empty(); }
+    // The name given, or the expression, or the data file's name without its folder.
+    std::string displayName() const;
+    // Whether two specs describe the same response (what is loaded from them), whatever their
+    // colour, gain, visibility or name.
+    bool sameSource(const LoopSpec &other) const;
+};
+
+// A data file that cannot be read: French message naming the file, its path resolved.
+class LoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Data files larger than this are refused: a frequency response of a few thousand points is a
+// few hundred kilobytes.
+constexpr std::size_t MaxDataFileBytes = 16 * 1024 * 1024;
+
+// The bytes of a regular file of at most `limit` bytes. Refuses, with a French LoadError that
+// names the file as resolved (absolute, without "." and ".."), a missing or unreadable file, a
+// folder, anything that is not a regular file (a FIFO, a device), and a larger file.
+std::string ReadDataFile(const std::string &path, std::size_t limit = MaxDataFileBytes);
+
+// What a spec loads into: its parsed expression, or its measured data.
+struct LoadedLoop {
+    std::shared_ptr<const TransferFunction> function;
+    std::shared_ptr<const MeasuredResponse> data;
+
+    bool operator==(const LoadedLoop &) const = default; // the same objects
+};
+
+// Parses the expression or reads the data file. Throws ExpressionError, DataError or LoadError.
+LoadedLoop LoadLoop(const LoopSpec &spec);
+
+// The loaded loop analysed at a gain (dB): what the chart, the report and the windows read.
+LoopAnalysis AnalyseLoadedLoop(
+    const LoadedLoop &loop, double gainDb, const AnalysisOptions &options);
+
+} // namespace velmora
