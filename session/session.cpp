@@ -21,8 +21,25 @@ const char *const SessionExtension = ".velmora";
 
 namespace {
 
-const char *const Format = "velmora-session";
+const char *const FormatName = "velmora-session";
 constexpr int Version = 1;
+
+// The keys of a session file, each written here once.
+namespace Key {
+constexpr const char *Format = "format";
+constexpr const char *Version = "version";
+constexpr const char *Settings = "settings";
+constexpr const char *Isogains = "isogains";
+constexpr const char *Isophases = "isophases";
+constexpr const char *Loops = "loops";
+constexpr const char *Expression = "expression";
+constexpr const char *Csv = "csv";
+constexpr const char *CsvHertz = "csv_hz";
+constexpr const char *Color = "color";
+constexpr const char *GainDb = "gain_db";
+constexpr const char *Visible = "visible";
+constexpr const char *Name = "name";
+} // namespace Key
 
 [[noreturn]] void refuse(const QString &key, const QString &what)
 {
@@ -188,31 +205,39 @@ LoopSpec readLoop(
         refuse(name, QStringLiteral("doit être un objet"));
     const Reader r(value.toObject(), name + '.');
     LoopSpec loop;
-    const bool expression = r.has("expression");
-    const bool csv = r.has("csv");
+    const bool expression = r.has(Key::Expression);
+    const bool csv = r.has(Key::Csv);
     if (expression == csv)
         refuse(name, QStringLiteral("doit avoir soit « expression », soit « csv »"));
     if (expression) {
-        loop.expression = r.text("expression", QString()).toStdString();
+        loop.expression = r.text(Key::Expression, QString()).toStdString();
         try {
             TransferFunction::parse(loop.expression);
         } catch (const ExpressionError &error) {
-            refuse(r.name("expression"), QStringLiteral(": ") + QString::fromUtf8(error.what()));
+            refuse(r.name(Key::Expression), QStringLiteral(": ") + QString::fromUtf8(error.what()));
         }
     } else {
-        loop.csvPath = r.text("csv", QString()).toStdString();
+        loop.csvPath = r.text(Key::Csv, QString()).toStdString();
         if (loop.csvPath.empty())
-            refuse(r.name("csv"), QStringLiteral("ne doit pas être vide"));
-        loop.csvHertz = r.boolean("csv_hz", false);
+            refuse(r.name(Key::Csv), QStringLiteral("ne doit pas être vide"));
+        loop.csvHertz = r.boolean(Key::CsvHertz, false);
     }
-    loop.color = r.color("color", DefaultLoopColor(index));
-    loop.gainDb = r.inRange("gain_db", 0, Entry::LoopGainDb, settings);
-    loop.visible = r.boolean("visible", true);
-    loop.name = r.text("name", QString()).toStdString();
+    loop.color = r.color(Key::Color, DefaultLoopColor(index));
+    loop.gainDb = r.inRange(Key::GainDb, 0, Entry::LoopGainDb, settings);
+    loop.visible = r.boolean(Key::Visible, true);
+    loop.name = r.text(Key::Name, QString()).toStdString();
     return loop;
 }
 
 } // namespace
+
+QString LoopSourceKey(std::size_t index, const LoopSpec &loop)
+{
+    return QStringLiteral("%1[%2].%3")
+        .arg(QLatin1String(Key::Loops))
+        .arg(index)
+        .arg(QLatin1String(loop.isMeasured() ? Key::Csv : Key::Expression));
+}
 
 Session ReadSession(const QByteArray &json)
 {
@@ -226,28 +251,29 @@ Session ReadSession(const QByteArray &json)
     if (!document.isObject())
         throw SessionError("session refusée : un objet JSON est attendu");
     const Reader root(document.object(), QString());
-    if (root.text("format", QString()) != QLatin1String(Format))
-        refuse(QStringLiteral("format"), QStringLiteral("doit être « %1 »").arg(Format));
-    if (root.has("version") && root.number("version", Version) != Version)
-        refuse(QStringLiteral("version"), QStringLiteral("doit être %1").arg(Version));
+    if (root.text(Key::Format, QString()) != QLatin1String(FormatName))
+        refuse(QLatin1String(Key::Format), QStringLiteral("doit être « %1 »").arg(FormatName));
+    if (root.has(Key::Version) && root.number(Key::Version, Version) != Version)
+        refuse(QLatin1String(Key::Version), QStringLiteral("doit être %1").arg(Version));
 
     Session session;
-    if (root.has("settings"))
-        readSettings(
-            Reader(root.object("settings"), QStringLiteral("settings.")), session.settings);
+    if (root.has(Key::Settings))
+        readSettings(Reader(root.object(Key::Settings), QLatin1String(Key::Settings) + '.'),
+            session.settings);
     session.isogainTexts
-        = readTexts(root, "isogains", session.isogainTexts, session.settings.isogainValues,
+        = readTexts(root, Key::Isogains, session.isogainTexts, session.settings.isogainValues,
             Entry::IsogainValue, RefusedIsogainStandIn, session.settings);
     session.isophaseTexts
-        = readTexts(root, "isophases", session.isophaseTexts, session.settings.isophaseValues,
+        = readTexts(root, Key::Isophases, session.isophaseTexts, session.settings.isophaseValues,
             Entry::IsophaseValue, RefusedIsophaseStandIn, session.settings);
-    if (root.has("loops")) {
-        const QJsonArray loops = root.array("loops");
+    if (root.has(Key::Loops)) {
+        const QJsonArray loops = root.array(Key::Loops);
         if (static_cast<std::size_t>(loops.size()) > MaxLoops)
-            refuse(QStringLiteral("loops"), QStringLiteral("a plus de %1 boucles").arg(MaxLoops));
+            refuse(QLatin1String(Key::Loops), QStringLiteral("a plus de %1 boucles").arg(MaxLoops));
         for (qsizetype i = 0; i < loops.size(); ++i)
-            session.loops.push_back(readLoop(loops[i], QStringLiteral("loops[%1]").arg(i),
-                static_cast<std::size_t>(i), session.settings));
+            session.loops.push_back(
+                readLoop(loops[i], QStringLiteral("%1[%2]").arg(QLatin1String(Key::Loops)).arg(i),
+                    static_cast<std::size_t>(i), session.settings));
     }
     return session;
 }
@@ -284,26 +310,26 @@ QByteArray WriteSession(const Session &session)
     for (const LoopSpec &loop : session.loops) {
         QJsonObject object;
         if (!loop.expression.empty()) {
-            object["expression"] = QString::fromStdString(loop.expression);
+            object[QLatin1String(Key::Expression)] = QString::fromStdString(loop.expression);
         } else {
-            object["csv"] = QString::fromStdString(loop.csvPath);
+            object[QLatin1String(Key::Csv)] = QString::fromStdString(loop.csvPath);
             if (loop.csvHertz)
-                object["csv_hz"] = true;
+                object[QLatin1String(Key::CsvHertz)] = true;
         }
-        object["color"] = colorText(loop.color);
-        object["gain_db"] = loop.gainDb;
-        object["visible"] = loop.visible;
+        object[QLatin1String(Key::Color)] = colorText(loop.color);
+        object[QLatin1String(Key::GainDb)] = loop.gainDb;
+        object[QLatin1String(Key::Visible)] = loop.visible;
         if (!loop.name.empty())
-            object["name"] = QString::fromStdString(loop.name);
+            object[QLatin1String(Key::Name)] = QString::fromStdString(loop.name);
         loops.append(object);
     }
     const QJsonObject root {
-        { "format", QLatin1String(Format) },
-        { "version", Version },
-        { "settings", settings },
-        { "isogains", texts(session.isogainTexts) },
-        { "isophases", texts(session.isophaseTexts) },
-        { "loops", loops },
+        { QLatin1String(Key::Format), QLatin1String(FormatName) },
+        { QLatin1String(Key::Version), Version },
+        { QLatin1String(Key::Settings), settings },
+        { QLatin1String(Key::Isogains), texts(session.isogainTexts) },
+        { QLatin1String(Key::Isophases), texts(session.isophaseTexts) },
+        { QLatin1String(Key::Loops), loops },
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

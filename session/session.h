@@ -34,6 +34,10 @@ Session ReadSession(const QByteArray &json);
 // The session as ReadSession reads it back, every key written.
 QByteArray WriteSession(const Session &session);
 
+// The key of a loop's source in a session file, for messages: "loops[1].expression" or
+// "loops[1].csv".
+QString LoopSourceKey(std::size_t index, const LoopSpec &loop);
+
 // Reads a session file; the data files it names relative to its folder come back absolute.
 // Throws SessionError, naming the file when it cannot be read or is too large to be a session.
 Session ReadSessionFile(const QString &path);

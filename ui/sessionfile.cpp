@@ -20,11 +20,10 @@ void OpenSessionFile(ChartDocument &document, const QString &path)
         try {
             loaded.push_back(LoadLoop(session.loops[i]));
         } catch (const std::exception &error) {
-            const char *key = session.loops[i].isMeasured() ? "csv" : "expression";
-            throw SessionError(QStringLiteral("session refusée : « loops[%1].%2 » : %3")
-                                   .arg(i)
-                                   .arg(QLatin1String(key), QString::fromUtf8(error.what()))
-                                   .toStdString());
+            throw SessionError(
+                QStringLiteral("session refusée : « %1 » : %2")
+                    .arg(LoopSourceKey(i, session.loops[i]), QString::fromUtf8(error.what()))
+                    .toStdString());
         }
     }
     document.replace(std::move(session), std::move(loaded), path);
