@@ -2,6 +2,7 @@
 #include "ui/aboutdialog.h"
 
 #include "ui/application.h"
+#include "ui/named.h"
 #include "ui_aboutdialog.h"
 
 namespace velmora {
@@ -12,10 +13,11 @@ AboutDialog::AboutDialog(QWidget *parent)
 {
     m_form->setupUi(this);
     setFixedSize(size());
-    m_form->ProductName->adjustSize(); // labels size themselves to their captions
-    m_form->Version->adjustSize();
+    // Labels size themselves to their captions.
+    Named<QLabel>(*this, "ProductName")->adjustSize();
+    Named<QLabel>(*this, "Version")->adjustSize();
     // Never run modally: the button hides the box.
-    connect(m_form->OKButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(Named<QPushButton>(*this, "OKButton"), &QPushButton::clicked, this, &QWidget::hide);
 }
 
 AboutDialog::~AboutDialog() = default;

@@ -4,6 +4,7 @@
 #include "ui/application.h"
 #include "ui/chartdocument.h"
 #include "ui/chartview.h"
+#include "ui/named.h"
 #include "ui_chartwindow.h"
 
 #include <QCloseEvent>
@@ -27,8 +28,8 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     , m_form(std::make_unique<Ui::ChartWindow>())
 {
     m_form->setupUi(this);
-    m_view = m_form->Image1;
-    m_readOut = m_form->ReadOut;
+    m_view = Named<ChartView>(*this, "Image1");
+    m_readOut = Named<QLabel>(*this, "ReadOut");
     move(619, 137);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

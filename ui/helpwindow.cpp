@@ -1,6 +1,7 @@
 // ui/helpwindow.cpp — the help window (ui layer)
 #include "ui/helpwindow.h"
 
+#include "ui/named.h"
 #include "ui_helpwindow.h"
 
 namespace velmora {
@@ -49,14 +50,15 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_form->setupUi(this);
     move(554, 169);
     setFixedSize(size());
-    QPalette face = m_form->Memo1->palette();
+    auto *text = Named<QPlainTextEdit>(*this, "Memo1");
+    QPalette face = text->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Window));
-    m_form->Memo1->setPalette(face);
-    m_form->Memo1->setPlainText(HelpLines().join('\n'));
+    text->setPalette(face);
+    text->setPlainText(HelpLines().join('\n'));
     // As designed: no scroll bars; the text scrolls with the caret or the wheel.
-    m_form->Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_form->Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(m_form->Button1, &QPushButton::clicked, this, &QWidget::hide);
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(Named<QPushButton>(*this, "Button1"), &QPushButton::clicked, this, &QWidget::hide);
 }
 
 HelpWindow::~HelpWindow() = default;
