@@ -716,6 +716,7 @@ private slots:
 
 QObject *NewRandomUseTest();
 QObject *NewLoopsTest();
+QObject *NewUndoTest();
 
 int RunMainWindowTests(int argc, char **argv)
 {
@@ -736,7 +737,7 @@ int RunMainWindowTests(int argc, char **argv)
         MainWindowTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
-    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest }) {
+    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest, &NewUndoTest }) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }
