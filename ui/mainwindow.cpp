@@ -135,10 +135,7 @@ void MainWindow::addEditMenu()
 void MainWindow::showTitle()
 {
     const QString path = m_document.filePath();
-    // Marked only where unsaved changes would be asked about.
-    const bool modified
-        = m_document.isModified() && (!path.isEmpty() || !m_document.loops().empty());
-    setWindowModified(modified);
+    const bool modified = changesWorthAsking();
     setWindowTitle((path.isEmpty() ? QStringLiteral("Velmora")
                                    : QStringLiteral("Velmora — %1").arg(QFileInfo(path).fileName()))
         + (modified ? QStringLiteral("*") : QString()));
@@ -164,9 +161,15 @@ bool MainWindow::event(QEvent *event)
     return QMainWindow::event(event);
 }
 
+bool MainWindow::changesWorthAsking() const
+{
+    return m_document.isModified()
+        && (!m_document.filePath().isEmpty() || !m_document.loops().empty());
+}
+
 bool MainWindow::settleUnsavedChanges()
 {
-    if (!isWindowModified())
+    if (!changesWorthAsking())
         return true;
     const QString path = m_document.filePath();
     const QString name = path.isEmpty() ? QStringLiteral("Sans titre") : QFileInfo(path).fileName();

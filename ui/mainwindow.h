@@ -67,6 +67,9 @@ private:
     // Saves to the session file in use, or asks for one; false when cancelled.
     bool saveSession();
     bool saveSessionAs();
+    // Unsaved changes that matter: those of a document with loops or from a session. The title
+    // marks them; quitting or opening another session asks about them.
+    bool changesWorthAsking() const;
     // Asks what to do with unsaved changes that matter (a document with loops or from a
     // session); false when the user cancels what was under way.
     bool settleUnsavedChanges();

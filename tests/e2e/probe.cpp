@@ -6,15 +6,20 @@
 //                                  prints where it stands, "X Y W H" in window pixels
 //   probe same A B [X Y W H]       exit 0 when the two images (or that part of A, against B
 //                                  whole) are identical
+//   probe locus SESSION            a point of the first loop's locus in the chart window at
+//                                  start, "X Y" in window pixels, where a drag can grip it
+#include "plot/chartmapping.h"
 #include "ui/application.h"
 #include "ui/programwindows.h"
 #include "ui/prompts.h"
+#include "ui/sessionfile.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 
+#include <cmath>
 #include <iostream>
 
 using namespace velmora;
@@ -74,6 +79,29 @@ int same(const QStringList &args)
     return equal ? 0 : 1;
 }
 
+int locus(ChartDocument &document, const QString &session)
+{
+    OpenSessionFile(document, session);
+    const LoopAnalysis &analysis = *document.analysis(0);
+    const ChartMapping map = MappingOf(FrameOf(300, 475), document.settings());
+    // The point of the locus nearest the middle of the frame: well within the chart.
+    const ResponsePoint *best = nullptr;
+    double bestDistance = 1e300;
+    for (const ResponsePoint &p : analysis.locus) {
+        const double dx = map.columnOf(p.phaseDeg + analysis.phaseShiftDeg) - 150;
+        const double dy = map.rowOf(p.gainDb) - 237;
+        if (dx * dx + dy * dy < bestDistance) {
+            bestDistance = dx * dx + dy * dy;
+            best = &p;
+        }
+    }
+    if (!best)
+        return 1;
+    std::cout << std::lround(map.columnOf(best->phaseDeg + analysis.phaseShiftDeg)) << ' '
+              << std::lround(map.rowOf(best->gainDb)) << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -93,5 +121,7 @@ int main(int argc, char **argv)
         return layout(windows.mainWindow);
     if (command == "caption" && args.size() == 3)
         return caption(windows.mainWindow, args[1], args[2]);
+    if (command == "locus" && args.size() == 2)
+        return locus(windows.document, args[1]);
     return 2;
 }

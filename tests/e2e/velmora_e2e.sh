@@ -152,4 +152,36 @@ xdotool windowsize "$chart" 520 718
 wait_for chart_shows "$work/resized.png" 520 700 \
     || fail "l'abaque n'est pas redessiné à la taille de la fenêtre"
 quit_velmora
-echo "2 passed, 0 failed"
+
+# Undo and save: a locus dragged up twice, the second drag undone with Ctrl+Z, the session saved
+# with Ctrl+S: the file holds the gain of the first drag, and the title loses its mark.
+cat >"$work/e2e.velmora" <<'JSON'
+{"format": "velmora-session", "version": 1,
+ "loops": [{"expression": "4/(s*(s+1)*(s+2))", "color": "#C80000"}]}
+JSON
+launch "$work/e2e.velmora"
+wait_for xdotool search --name '^Velmora — e2e.velmora$' || fail "la session n'est pas ouverte"
+read -r grip_x grip_y < <("$probe" locus "$work/e2e.velmora")
+drag() { # from (x, y) of the chart window, $3 pixels up
+    xdotool mousemove --window "$chart" "$1" "$2" mousedown 1
+    for step in 5 10 15 20 25 30; do
+        [ "$step" -le "$3" ] && xdotool mousemove --window "$chart" "$1" $(($2 - step))
+    done
+    xdotool mousemove --window "$chart" "$1" $(($2 - $3)) mouseup 1
+}
+drag "$grip_x" "$grip_y" 30
+wait_for xdotool search --name '^Velmora — e2e.velmora[*]$' || fail "pas de marque de modification"
+drag "$grip_x" $((grip_y - 30)) 20
+xdotool windowfocus --sync "$main"
+xdotool key ctrl+z
+xdotool key ctrl+s
+wait_for xdotool search --name '^Velmora — e2e.velmora$' || fail "la session n'est pas enregistrée"
+saved_gain() {
+    python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["loops"][0]["gain_db"])' \
+        "$work/e2e.velmora"
+}
+# 30 pixels up on a 455-pixel frame of 70 dB: 4.615 dB.
+wait_for python3 -c "import sys; sys.exit(abs($(saved_gain) - 30 * 70 / 455) > 1e-9)" \
+    || fail "gain enregistré $(saved_gain) au lieu de 4.615"
+quit_velmora
+echo "3 passed, 0 failed"
