@@ -2,7 +2,7 @@
 // clipboard-size chart with three loci, analysis included, as a gain change in the program
 // redraws it.
 #include "core/loopanalysis.h"
-#include "plot/locus.h"
+#include "plot/chartscene.h"
 #include "render/rastersurface.h"
 
 #include <benchmark/benchmark.h>
@@ -31,18 +31,17 @@ void BM_ChartWithThreeLociAt600x950(benchmark::State &state)
     std::vector<TransferFunction> loops;
     for (const char *text : ThreeLoops)
         loops.push_back(TransferFunction::parse(text));
-    const ChartSettings settings = DefaultChartSettings();
-    const RenderProfile profile = ClipboardProfile(600, 950);
+    const RenderProfile profile = ClipboardProfile();
     LabelShapes shapes;
     double gainDb = 0;
     for (auto _ : state) {
-        std::vector<DrawnLoop> drawn;
+        ChartScene scene;
         for (const TransferFunction &loop : loops)
-            drawn.push_back({ AnalyseLoop(loop, gainDb, {}), DefaultLoopColor(drawn.size()) });
-        const LociLayer layer(std::move(drawn), {}, Black);
-        const ChartLayer *overlays[] = { &layer };
-        RasterSurface surface(profile.width, profile.height, &shapes);
-        RenderChart(settings, profile, surface, overlays);
+            scene.loops.push_back(
+                { std::make_shared<const LoopAnalysis>(AnalyseLoop(loop, gainDb, {})),
+                    DefaultLoopColor(scene.loops.size()), loop.text() });
+        RasterSurface surface(600, 950, &shapes);
+        DrawChartScene(scene, profile, surface);
         benchmark::DoNotOptimize(surface.image().constBits());
         gainDb = gainDb == 0 ? 0.5 : 0; // a gain being dragged
     }

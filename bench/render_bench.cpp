@@ -10,12 +10,13 @@ namespace {
 
 using namespace velmora;
 
-void renderProfile(benchmark::State &state, const RenderProfile &profile, bool keepShapes)
+void renderProfile(
+    benchmark::State &state, const RenderProfile &profile, ImageSize size, bool keepShapes)
 {
     const ChartSettings settings = DefaultChartSettings();
     LabelShapes kept;
     for (auto _ : state) {
-        RasterSurface surface(profile.width, profile.height, keepShapes ? &kept : nullptr);
+        RasterSurface surface(size.width, size.height, keepShapes ? &kept : nullptr);
         RenderChart(settings, profile, surface);
         benchmark::DoNotOptimize(surface.image().constBits());
     }
@@ -23,19 +24,19 @@ void renderProfile(benchmark::State &state, const RenderProfile &profile, bool k
 
 void BM_RenderWindow(benchmark::State &state)
 {
-    renderProfile(state, WindowProfile(), false);
+    renderProfile(state, WindowProfile(), {}, false);
 }
 void BM_RenderClipboard(benchmark::State &state)
 {
-    renderProfile(state, ClipboardProfile(600, 950), false);
+    renderProfile(state, ClipboardProfile(), { 600, 950 }, false);
 }
 void BM_RedrawWindow(benchmark::State &state)
 {
-    renderProfile(state, WindowProfile(), true);
+    renderProfile(state, WindowProfile(), {}, true);
 }
 void BM_RedrawClipboard(benchmark::State &state)
 {
-    renderProfile(state, ClipboardProfile(600, 950), true);
+    renderProfile(state, ClipboardProfile(), { 600, 950 }, true);
 }
 
 BENCHMARK(BM_RenderWindow)->Unit(benchmark::kMicrosecond);

@@ -21,9 +21,12 @@ void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
 {
     DialogPrompts prompts; // never asked
     ProgramWindows windows(prompts);
-    for (std::size_t i = 0; i < std::size(ThreeLoops); ++i)
-        windows.document.addLoop(
-            DocumentLoop::fromExpression(QString::fromLatin1(ThreeLoops[i]), DefaultLoopColor(i)));
+    for (std::size_t i = 0; i < std::size(ThreeLoops); ++i) {
+        LoopSpec spec;
+        spec.expression = ThreeLoops[i];
+        spec.color = DefaultLoopColor(i);
+        windows.document.addLoop(spec, LoadLoop(spec));
+    }
     windows.chartWindow.redraw();
     windows.marginsWindow.show();
     // The read-out line stays below the chart.
