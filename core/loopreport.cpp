@@ -15,7 +15,7 @@ namespace {
 
 std::string frequency(double omega)
 {
-    return FrenchNumber(omega) + " rad/s";
+    return FigureText(omega) + " rad/s";
 }
 
 std::string frequencies(const std::vector<double> &omegas)
@@ -24,7 +24,7 @@ std::string frequencies(const std::vector<double> &omegas)
         return "aucun";
     std::string text;
     for (std::size_t i = 0; i < omegas.size(); ++i)
-        text += (i == 0 ? "" : " ; ") + FrenchNumber(omegas[i]);
+        text += (i == 0 ? "" : " ; ") + FigureText(omegas[i]);
     return text + " rad/s";
 }
 
@@ -102,15 +102,15 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities
             + " à partie réelle positive";
     rows.emplace_back("boucle fermée", (q.stable ? "stable, " : "instable, ") + poles);
     rows.emplace_back("marge de gain",
-        q.gainMarginDb ? FrenchNumber(*q.gainMarginDb) + " dB à " + frequency(*q.phaseCrossover)
+        q.gainMarginDb ? FigureText(*q.gainMarginDb) + " dB à " + frequency(*q.phaseCrossover)
                        : "aucune (pas de croisement de phase)");
     rows.emplace_back("marge de phase",
-        q.phaseMarginDeg ? FrenchNumber(*q.phaseMarginDeg) + "° à " + frequency(*q.gainCrossover)
+        q.phaseMarginDeg ? FigureText(*q.phaseMarginDeg) + "° à " + frequency(*q.gainCrossover)
                          : "aucune (pas de croisement de gain)");
     const char *unstable = "sans objet (boucle fermée instable)";
     rows.emplace_back("résonance Mr",
         !q.stable      ? unstable
-            : q.peakDb ? FrenchNumber(*q.peakDb) + " dB à " + frequency(*q.peakOmega)
+            : q.peakDb ? FigureText(*q.peakDb) + " dB à " + frequency(*q.peakOmega)
                        : "sans objet");
     rows.emplace_back("bande passante ωb",
         !q.stable         ? unstable

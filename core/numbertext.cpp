@@ -351,23 +351,21 @@ std::string SignificantText(double x, int digits, char separator)
     return mantissa + "E" + std::to_string(exponent);
 }
 
-std::string FrenchNumber(double x)
+std::string FigureText(double x)
 {
-    return SignificantText(x, 4, ',');
+    return SignificantText(x, 4, '.');
 }
 
-std::string FrenchDecimal(double x, int decimals)
+std::string FixedDecimalText(double x, int decimals)
 {
     if (!std::isfinite(x))
-        return SignificantText(x, 1, ',');
+        return SignificantText(x, 1, '.');
     std::array<char, 400> buffer {};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x,
         std::chars_format::fixed, std::clamp(decimals, 0, 17));
     std::string text(buffer.data(), result.ptr);
     if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-')
-        text.erase(0, 1); // no "-0,0"
-    if (const std::size_t point = text.find('.'); point != std::string::npos)
-        text[point] = ',';
+        text.erase(0, 1); // no "-0.0"
     return text;
 }
 

@@ -41,11 +41,11 @@ std::string PlainDecimal(double x);
 // written.
 std::string SignificantText(double x, int digits, char separator);
 
-// A number as French text reads it: four significant digits and a decimal comma ("3,522",
-// "-13,91", "1,2E4").
-std::string FrenchNumber(double x);
+// A figure as the reports, the read-out and the windows write it: four significant digits and
+// a decimal point ("3.522", "-13.91", "1.2E4").
+std::string FigureText(double x);
 
-// x with exactly `decimals` decimals and a decimal comma ("-135,2"); "-0,0" is written "0,0".
-std::string FrenchDecimal(double x, int decimals);
+// x with exactly `decimals` decimals and a decimal point ("-135.2"); "-0.0" is written "0.0".
+std::string FixedDecimalText(double x, int decimals);
 
 } // namespace velmora

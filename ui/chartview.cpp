@@ -28,15 +28,15 @@ QString closedLoopText(GainPhase open)
     if (std::isinf(closed.gainDb))
         return QStringLiteral("T : point critique");
     return QStringLiteral("T : %1 dB %2°")
-        .arg(QString::fromStdString(FrenchDecimal(closed.gainDb, 1)),
-            QString::fromStdString(FrenchDecimal(closed.phaseDeg, 1)));
+        .arg(QString::fromStdString(FixedDecimalText(closed.gainDb, 1)),
+            QString::fromStdString(FixedDecimalText(closed.phaseDeg, 1)));
 }
 
 QString openLoopText(GainPhase open)
 {
     return QStringLiteral("G : %1° %2 dB")
-        .arg(QString::fromStdString(FrenchDecimal(open.phaseDeg, 1)),
-            QString::fromStdString(FrenchDecimal(open.gainDb, 1)));
+        .arg(QString::fromStdString(FixedDecimalText(open.phaseDeg, 1)),
+            QString::fromStdString(FixedDecimalText(open.gainDb, 1)));
 }
 
 } // namespace
@@ -130,7 +130,7 @@ QString ChartView::readOutAt(QPointF position) const
             p.phaseDeg + m_scene.loops[near->first].analysis->phaseShiftDeg };
         return QStringLiteral("Boucle %1, ω %2 rad/s   %3   %4")
             .arg(m_loops[near->first].index + 1)
-            .arg(QString::fromStdString(FrenchNumber(p.omega)), openLoopText(open),
+            .arg(QString::fromStdString(FigureText(p.omega)), openLoopText(open),
                 closedLoopText(open));
     }
     const GainPhase open { map.gainAt(position.y()), map.phaseAt(position.x()) };

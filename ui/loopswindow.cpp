@@ -1,9 +1,11 @@
 // ui/loopswindow.cpp — the loops window (ui layer)
 #include "ui/loopswindow.h"
 
+#include "core/numbertext.h"
 #include "render/qtcolor.h"
 #include "ui/application.h"
 #include "ui/chartdocument.h"
+#include "ui/decimalspinbox.h"
 #include "ui/filefolders.h"
 #include "ui/prompts.h"
 
@@ -16,7 +18,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
@@ -38,7 +39,7 @@ constexpr int SliderReach = 40; // dB either way; the spin box goes further
 
 QString gainText(double gainDb)
 {
-    return QLocale(QLocale::French).toString(gainDb, 'f', 1) + QStringLiteral(" dB");
+    return QString::fromStdString(FixedDecimalText(gainDb, 1)) + QStringLiteral(" dB");
 }
 
 } // namespace
@@ -59,7 +60,7 @@ LoopsWindow::LoopsWindow(
     , m_hertz(new QCheckBox(QStringLiteral("Fréquences en Hz"), this))
     , m_color(new QPushButton(QStringLiteral("Couleur..."), this))
     , m_gainSlider(new QSlider(Qt::Horizontal, this))
-    , m_gainBox(new QDoubleSpinBox(this))
+    , m_gainBox(new DecimalSpinBox(this))
 {
     setObjectName("boucles");
     setWindowTitle(QStringLiteral("Fonctions de transfert"));
@@ -97,7 +98,6 @@ LoopsWindow::LoopsWindow(
     m_gainBox->setDecimals(1);
     m_gainBox->setSingleStep(0.5);
     m_gainBox->setSuffix(QStringLiteral(" dB"));
-    m_gainBox->setLocale(QLocale(QLocale::French));
     // A typed gain applies on Entrée or on leaving the box, not at each keystroke ("1," is not
     // 1 dB); the arrows and the slider apply at once.
     m_gainBox->setKeyboardTracking(false);

@@ -82,7 +82,7 @@ void MarginsWindow::showMargins()
         title->setForeground(QColor(ToRgb(loops[i].color)));
         title->setToolTip(
             QString::fromStdString(loops[i].isMeasured() ? loops[i].csvPath : loops[i].expression));
-        show(1, column, QString::fromStdString(FrenchNumber(loops[i].gainDb)) + " dB");
+        show(1, column, QString::fromStdString(FigureText(loops[i].gainDb)) + " dB");
         for (std::size_t r = 0; r < rows.size(); ++r)
             show(static_cast<int>(r) + 2, column, QString::fromStdString(rows[r].second));
     }

@@ -134,31 +134,31 @@ TEST(Loci, NoLoopDrawsNothing)
     EXPECT_TRUE(surface.operations().empty());
 }
 
-TEST(Loci, NumbersOnTheChartAndInFrench)
+TEST(Loci, NumbersOnTheChartAndInReportsWriteAPoint)
 {
     const struct {
         double value;
         const char *chart;
-        const char *french;
+        const char *figure; // reports, read-out and windows: one more digit, still a point
     } cases[] = {
-        { 45.2333, "45.2", "45,23" },
-        { -13.908, "-13.9", "-13,91" },
-        { 1.7612743, "1.76", "1,761" },
-        { 0.0125, "0.0125", "0,0125" },
-        { 0.5, "0.5", "0,5" },
+        { 45.2333, "45.2", "45.23" },
+        { -13.908, "-13.9", "-13.91" },
+        { 1.7612743, "1.76", "1.761" },
+        { 0.0125, "0.0125", "0.0125" },
+        { 0.5, "0.5", "0.5" },
         { 100, "100", "100" },
-        { 12346, "1.23E4", "1,235E4" },
-        { 3.3e-5, "3.3E-5", "3,3E-5" },
+        { 12346, "1.23E4", "1.235E4" },
+        { 3.3e-5, "3.3E-5", "3.3E-5" },
         { 0, "0", "0" },
         { -0.0, "0", "0" },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(ShortNumber(c.value), c.chart) << c.value;
-        EXPECT_EQ(FrenchNumber(c.value), c.french) << c.value;
+        EXPECT_EQ(FigureText(c.value), c.figure) << c.value;
     }
-    EXPECT_EQ(FrenchDecimal(-135.24, 1), "-135,2");
-    EXPECT_EQ(FrenchDecimal(-0.04, 1), "0,0");
-    EXPECT_EQ(FrenchDecimal(3.1, 1), "3,1");
+    EXPECT_EQ(FixedDecimalText(-135.24, 1), "-135.2");
+    EXPECT_EQ(FixedDecimalText(-0.04, 1), "0.0");
+    EXPECT_EQ(FixedDecimalText(3.1, 1), "3.1");
 }
 
 } // namespace

@@ -342,9 +342,9 @@ TEST_F(VelmoraRender, ReportIsAFrenchTableAndLociDrawOverTheChart)
         { "--loop", "4/(s*(s+1)*(s+2))", "--report", "--markers", "0.5", "-o", path("loop.png") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("Boucle 1 : 4/(s*(s+1)*(s+2))"));
-    EXPECT_TRUE(run.out.contains("marge de gain                 3,522 dB à 1,414 rad/s"))
+    EXPECT_TRUE(run.out.contains("marge de gain                 3.522 dB à 1.414 rad/s"))
         << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("marge de phase                11,42° à 1,143 rad/s"));
+    EXPECT_TRUE(run.out.contains("marge de phase                11.42° à 1.143 rad/s"));
     EXPECT_TRUE(run.out.contains("stable, aucun pôle à partie réelle positive"));
     const QImage withLoop = QImage(path("loop.png")).convertToFormat(QImage::Format_RGB32);
     const QImage chart = renderInProcess(DefaultChartSettings(), WindowProfile());

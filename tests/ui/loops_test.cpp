@@ -29,7 +29,7 @@ using velmora::test::Program;
 
 namespace {
 
-const char *const ThirdOrder = "4/(s*(s+1)*(s+2))"; // GM 3,522 dB at 1,414 rad/s
+const char *const ThirdOrder = "4/(s*(s+1)*(s+2))"; // GM 3.522 dB at 1.414 rad/s
 
 // The chart as velmora-render draws it for these loops, at this profile.
 QImage headless(const ChartSettings &settings, const RenderProfile &profile,
@@ -151,7 +151,7 @@ private slots:
     {
         typeAndAdd(ThirdOrder);
         program->main<QAction>("Marges1")->trigger();
-        QCOMPARE(marginsRow(0, "marge de gain"), QString("3,522 dB à 1,414 rad/s"));
+        QCOMPARE(marginsRow(0, "marge de gain"), QString("3.522 dB à 1.414 rad/s"));
         QCOMPARE(
             marginsRow(0, "boucle fermée"), QString("stable, aucun pôle à partie réelle positive"));
 
@@ -249,9 +249,9 @@ private slots:
         QCOMPARE(chart.readOutAt({ 2, 2 }), QString()); // outside the plot frame
         const QString plain = chart.readOutAt(pixelOf(-135.2, 3.1));
         const GainPhase closed = ClosedLoopOf({ 3.1, -135.2 });
-        QVERIFY2(plain.startsWith("G : -135,2° 3,1 dB   T : "), qPrintable(plain));
-        QVERIFY2(plain.endsWith(QString::fromStdString(FrenchDecimal(closed.gainDb, 1)) + " dB "
-                     + QString::fromStdString(FrenchDecimal(closed.phaseDeg, 1)) + "°"),
+        QVERIFY2(plain.startsWith("G : -135.2° 3.1 dB   T : "), qPrintable(plain));
+        QVERIFY2(plain.endsWith(QString::fromStdString(FixedDecimalText(closed.gainDb, 1)) + " dB "
+                     + QString::fromStdString(FixedDecimalText(closed.phaseDeg, 1)) + "°"),
             qPrintable(plain));
 
         // On a locus: the loop, its frequency and the closed loop at that frequency.
@@ -322,6 +322,12 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(document().loops()[0].gainDb, 1.5);
         QCOMPARE(loops<QSlider>("CurseurGain")->value(), 15);
+        // A point reads as the decimal point too, never as a group separator.
+        box->selectAll();
+        QTest::keyClicks(box, "-9.7");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(document().loops()[0].gainDb, -9.7);
+        QCOMPARE(box->text(), QString("-9.7 dB"));
     }
 
     void resizedChartWindowDrawsAtItsSize()
