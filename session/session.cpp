@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -39,6 +40,11 @@ constexpr const char *Color = "color";
 constexpr const char *GainDb = "gain_db";
 constexpr const char *Visible = "visible";
 constexpr const char *Name = "name";
+constexpr const char *Windows = "windows";
+constexpr const char *Chart = "chart";
+constexpr const char *LoopsWindow = "loops";
+constexpr const char *MarginsWindow = "margins";
+constexpr const char *ResponseWindow = "response";
 } // namespace Key
 
 [[noreturn]] void refuse(const QString &key, const QString &what)
@@ -239,6 +245,45 @@ QString LoopSourceKey(std::size_t index, const LoopSpec &loop)
         .arg(QLatin1String(loop.isMeasured() ? Key::Csv : Key::Expression));
 }
 
+WindowLayout readWindows(const Reader &r)
+{
+    WindowLayout layout;
+    if (r.has(Key::Chart)) {
+        const QJsonArray chart = r.array(Key::Chart);
+        std::array<int, 4> geometry {};
+        const bool whole
+            = chart.size() == 4 && std::all_of(chart.begin(), chart.end(), [](const QJsonValue &v) {
+                  return v.isDouble() && v.toDouble() == std::floor(v.toDouble())
+                      && std::fabs(v.toDouble()) < 100000;
+              });
+        if (!whole)
+            refuse(
+                r.name(Key::Chart), QStringLiteral("doit être [x, y, largeur, hauteur] en pixels"));
+        for (int i = 0; i < 4; ++i)
+            geometry[static_cast<std::size_t>(i)] = chart[i].toInt();
+        layout.chart = geometry;
+    }
+    layout.loops = r.boolean(Key::LoopsWindow, false);
+    layout.margins = r.boolean(Key::MarginsWindow, false);
+    layout.response = r.boolean(Key::ResponseWindow, false);
+    return layout;
+}
+
+QJsonObject windowsObject(const WindowLayout &layout)
+{
+    QJsonObject object;
+    if (layout.chart) {
+        QJsonArray chart;
+        for (const int v : *layout.chart)
+            chart.append(v);
+        object[QLatin1String(Key::Chart)] = chart;
+    }
+    object[QLatin1String(Key::LoopsWindow)] = layout.loops;
+    object[QLatin1String(Key::MarginsWindow)] = layout.margins;
+    object[QLatin1String(Key::ResponseWindow)] = layout.response;
+    return object;
+}
+
 Session ReadSession(const QByteArray &json)
 {
     QJsonParseError error {};
@@ -275,6 +320,9 @@ Session ReadSession(const QByteArray &json)
                 readLoop(loops[i], QStringLiteral("%1[%2]").arg(QLatin1String(Key::Loops)).arg(i),
                     static_cast<std::size_t>(i), session.settings));
     }
+    if (root.has(Key::Windows))
+        session.windows
+            = readWindows(Reader(root.object(Key::Windows), QLatin1String(Key::Windows) + '.'));
     return session;
 }
 
@@ -323,7 +371,7 @@ QByteArray WriteSession(const Session &session)
             object[QLatin1String(Key::Name)] = QString::fromStdString(loop.name);
         loops.append(object);
     }
-    const QJsonObject root {
+    QJsonObject root {
         { QLatin1String(Key::Format), QLatin1String(FormatName) },
         { QLatin1String(Key::Version), Version },
         { QLatin1String(Key::Settings), settings },
@@ -331,6 +379,8 @@ QByteArray WriteSession(const Session &session)
         { QLatin1String(Key::Isophases), texts(session.isophaseTexts) },
         { QLatin1String(Key::Loops), loops },
     };
+    if (session.windows)
+        root[QLatin1String(Key::Windows)] = windowsObject(*session.windows);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -3,6 +3,7 @@
 
 #include "ui/application.h"
 #include "ui/named.h"
+#include "ui/windowframes.h"
 #include "ui_aboutdialog.h"
 
 namespace velmora {
@@ -13,6 +14,9 @@ AboutDialog::AboutDialog(QWidget *parent)
 {
     m_form->setupUi(this);
     setFixedSize(size());
+    setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    AskFrame(*this, FrameKind::Dialog);
     // Labels size themselves to their captions.
     Named<QLabel>(*this, "ProductName")->adjustSize();
     Named<QLabel>(*this, "Version")->adjustSize();

@@ -2,6 +2,7 @@
 #include "ui/application.h"
 
 #include "render/fontpolicy.h"
+#include "ui/frenchdialogs.h"
 #include "ui/prompts.h"
 
 #include <QFont>
@@ -70,6 +71,8 @@ Application::Application(int &argc, char **argv)
     m_frenchInstalled = translator->load(QStringLiteral("qtbase_fr"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))
         && installTranslator(translator);
+    // Installed last, asked first: the few texts the catalogue lacks.
+    installTranslator(new MissingFrench(this));
     // Named for the record; nothing opens it: "Aide" shows the built-in help window.
     setProperty("helpFile", QStringLiteral("/usr/share/velmora/AIDEABAQUE.HLP"));
     setQuitOnLastWindowClosed(false);

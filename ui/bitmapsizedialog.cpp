@@ -6,6 +6,7 @@
 #include "ui/chartdocument.h"
 #include "ui/clickablelabel.h"
 #include "ui/prompts.h"
+#include "ui/windowframes.h"
 #include "ui_bitmapsizedialog.h"
 
 #include <QPushButton>
@@ -45,6 +46,9 @@ BitmapSizeDialog::BitmapSizeDialog(ChartDocument &document, Prompts &prompts, QW
     m_heightCaption = findChild<QLabel *>(QStringLiteral("Label2"));
     move(251, 120);
     setFixedSize(size());
+    setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    AskFrame(*this, FrameKind::Dialog);
     showCaptions();
     connect(static_cast<ClickableLabel *>(m_widthCaption), &ClickableLabel::clicked, this,
         Guard([this] { editWidth(); }));

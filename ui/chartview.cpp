@@ -48,13 +48,14 @@ ChartView::ChartView(QWidget *parent)
     setMouseTracking(true);
 }
 
-void ChartView::setChart(
-    ChartScene scene, std::vector<ViewedLoop> loops, const RenderProfile &profile, ImageSize size)
+void ChartView::setChart(ChartScene scene, std::vector<ViewedLoop> loops,
+    const RenderProfile &profile, ImageSize size, QSize display)
 {
     m_scene = std::move(scene);
     m_loops = std::move(loops);
     m_profile = profile;
     m_size = size;
+    m_display = display;
     // A drag ends when its loop is gone from what is drawn (removed or hidden meanwhile).
     if (m_drag
         && std::none_of(m_loops.begin(), m_loops.end(),
@@ -64,7 +65,7 @@ void ChartView::setChart(
         emit dragEnded();
     }
     m_stale = true;
-    resize(size.width, size.height);
+    resize(display);
     update();
 }
 
@@ -90,7 +91,21 @@ void ChartView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    painter.drawImage(0, 0, image());
+    const QImage shown = image();
+    if (m_display == QSize(m_size.width, m_size.height)) {
+        painter.drawImage(0, 0, shown);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(QPoint(0, 0), m_display), shown);
+    }
+}
+
+QPointF ChartView::onImage(QPointF position) const
+{
+    if (m_display.isEmpty())
+        return position;
+    return { position.x() * m_size.width / m_display.width(),
+        position.y() * m_size.height / m_display.height() };
 }
 
 ChartMapping ChartView::mapping() const
@@ -119,8 +134,9 @@ std::optional<std::pair<std::size_t, ResponsePoint>> ChartView::locusNear(QPoint
     return nearest;
 }
 
-QString ChartView::readOutAt(QPointF position) const
+QString ChartView::readOutAt(QPointF shown) const
 {
+    const QPointF position = onImage(shown);
     const ChartMapping map = mapping();
     if (!map.frame.contains(position.x(), position.y()))
         return {};
@@ -139,7 +155,7 @@ QString ChartView::readOutAt(QPointF position) const
 
 void ChartView::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPointF position = event->position();
+    const QPointF position = onImage(event->position());
     if (m_drag) {
         const ChartMapping map = mapping();
         const double dbPerPixel = (map.gainMax - map.gainMin) / (map.frame.bottom - map.frame.top);
@@ -147,18 +163,19 @@ void ChartView::mouseMoveEvent(QMouseEvent *event)
             m_drag->startGainDb - (position.y() - m_drag->startRow) * dbPerPixel, -99.9, 99.9);
         emit loopGainDragged(m_drag->id, gain);
     }
-    emit readOutChanged(readOutAt(position));
+    emit readOutChanged(readOutAt(event->position()));
 }
 
 void ChartView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    if (const auto near = locusNear(event->position())) {
+    const QPointF position = onImage(event->position());
+    if (const auto near = locusNear(position)) {
         const ViewedLoop &loop = m_loops[near->first];
-        m_drag = Drag { loop.id, loop.gainDb, event->position().y() };
+        m_drag = Drag { loop.id, loop.gainDb, position.y() };
         setCursor(Qt::SizeVerCursor);
-        emit dragStarted();
+        emit dragStarted(loop.id);
     }
 }
 

@@ -30,9 +30,10 @@ class ChartView : public QWidget {
 public:
     explicit ChartView(QWidget *parent = nullptr);
 
-    // What to draw from now on; the view is resized to the profile's image and repainted.
+    // What to draw from now on, on an image of `size`, shown at `display` (the view's size; the
+    // image is scaled to it when they differ); the view is resized and repainted.
     void setChart(ChartScene scene, std::vector<ViewedLoop> loops, const RenderProfile &profile,
-        ImageSize size);
+        ImageSize size, QSize display);
 
     // The chart as the view paints it, rendered now if a change has not been painted yet. An
     // error in drawing leaves the image drawn so far, and the error goes to the error report.
@@ -47,7 +48,7 @@ signals:
     void readOutChanged(const QString &text);
     // A locus dragged up or down: the loop (by its id) and its new gain, dB; a drag starts and
     // ends once.
-    void dragStarted();
+    void dragStarted(std::uint64_t id);
     void loopGainDragged(std::uint64_t id, double gainDb);
     void dragEnded();
 
@@ -60,6 +61,8 @@ protected:
 
 private:
     ChartMapping mapping() const;
+    // A position in the view, in the image's pixels.
+    QPointF onImage(QPointF position) const;
     // The loop (its place in the scene) whose drawn locus passes within a few pixels of
     // `position`, and its point there.
     std::optional<std::pair<std::size_t, ResponsePoint>> locusNear(QPointF position) const;
@@ -68,6 +71,7 @@ private:
     std::vector<ViewedLoop> m_loops;
     RenderProfile m_profile;
     ImageSize m_size;
+    QSize m_display;
     QImage m_image;
     bool m_stale = false;
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again

@@ -5,10 +5,14 @@
 #include "ui/chartdocument.h"
 #include "ui/chartview.h"
 #include "ui/named.h"
+#include "ui/windowframes.h"
 #include "ui_chartwindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace velmora {
 
@@ -17,6 +21,7 @@ namespace {
 const QSize DesignedChart(300, 475);
 const QSize DesignedWindow(340, 530);
 constexpr int ReadOutHeight = 18;
+constexpr int MaxChartPixels = 4096; // the largest chart image drawn, either way
 
 } // namespace
 
@@ -31,6 +36,11 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     m_view = Named<ChartView>(*this, "Image1");
     m_readOut = Named<QLabel>(*this, "ReadOut");
     move(619, 137);
+    AskFrame(*this, FrameKind::TitleOnly);
+    // The frame measures the designed 340 x 530 once a window manager has put one around.
+    KeepOuterSize(*this, DesignedWindow, [](QWidget &window, QSize client) {
+        static_cast<ChartWindow &>(window).m_designedClient = client;
+    });
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     m_readOut->setGeometry(4, height() - ReadOutHeight, width() - 8, ReadOutHeight);
@@ -38,7 +48,10 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     connect(&document, &ChartDocument::loopsChanged, this, &ChartWindow::redraw);
     connect(&document, &ChartDocument::replaced, this, &ChartWindow::redraw);
     connect(m_view, &ChartView::readOutChanged, m_readOut, &QLabel::setText);
-    connect(m_view, &ChartView::dragStarted, &document, &ChartDocument::beginGesture);
+    connect(m_view, &ChartView::dragStarted, this, [this](std::uint64_t id) {
+        m_document.beginGesture();
+        emit loopPicked(id);
+    });
     connect(m_view, &ChartView::dragEnded, &document, &ChartDocument::endGesture);
     connect(m_view, &ChartView::loopGainDragged, this, [this](std::uint64_t id, double gainDb) {
         Guard([&] {
@@ -68,9 +81,14 @@ void ChartWindow::redraw()
     for (std::size_t i = 0; i < specs.size(); ++i)
         if (specs[i].visible)
             loops.push_back({ i, m_document.loopId(i), specs[i].gainDb });
-    const QSize size = chartSize();
+    const QSize display = chartSize();
+    // Beyond the largest image drawn, the image is scaled up to the window: work and memory
+    // stay bounded whatever the window's size.
+    const QSize drawn = display.width() <= MaxChartPixels && display.height() <= MaxChartPixels
+        ? display
+        : display.scaled(MaxChartPixels, MaxChartPixels, Qt::KeepAspectRatio);
     m_view->setChart(m_document.scene(), std::move(loops), WindowProfile(),
-        ImageSize { size.width(), size.height() });
+        ImageSize { drawn.width(), drawn.height() }, display);
     m_drawn = true;
     makeVisible();
 }
@@ -88,6 +106,30 @@ QImage ChartWindow::chartImage()
     return m_drawn ? m_view->image() : QImage();
 }
 
+std::optional<QRect> ChartWindow::resizedGeometry() const
+{
+    if (!m_followsWindow)
+        return std::nullopt;
+    return frameGeometry();
+}
+
+void ChartWindow::restoreGeometry(QRect frame)
+{
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        frame.setSize(frame.size().boundedTo(available.size()));
+        frame.moveLeft(
+            std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
+        frame.moveTop(
+            std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
+    }
+    const QSize margins = frameGeometry().size() - size();
+    m_followsWindow = true;
+    move(frame.topLeft());
+    resize(frame.size() - margins);
+    redraw();
+}
+
 void ChartWindow::closeEvent(QCloseEvent *event)
 {
     // Nothing hides the chart window; it ends with the program.
@@ -99,7 +141,7 @@ void ChartWindow::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     m_readOut->setGeometry(4, height() - ReadOutHeight, width() - 8, ReadOutHeight);
     // Once its size is not the designed one, the window has been resized: the chart follows it.
-    if (!m_followsWindow && size() != DesignedWindow && isVisible()) {
+    if (!m_followsWindow && size() != m_designedClient && size() != DesignedWindow && isVisible()) {
         m_followsWindow = true;
     }
     if (m_followsWindow && m_drawn)

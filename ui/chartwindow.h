@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class QLabel;
 
@@ -37,6 +39,15 @@ public:
     // What the window shows: the chart image (null before the first drawing).
     QImage chartImage();
 
+    // The window's frame once the user has resized it; none while it has its designed size.
+    std::optional<QRect> resizedGeometry() const;
+    // Puts the window at that frame, clamped to the screen, as a resize by the user would.
+    void restoreGeometry(QRect frame);
+
+signals:
+    // A locus was taken to be dragged: its loop, by its id.
+    void loopPicked(std::uint64_t id);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -48,6 +59,7 @@ private:
     std::unique_ptr<Ui::ChartWindow> m_form;
     ChartView *m_view;
     QLabel *m_readOut;
+    QSize m_designedClient { 340, 530 }; // the client within the designed outer size
     bool m_drawn = false;
     bool m_followsWindow = false; // the user has resized the window
 };

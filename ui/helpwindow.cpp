@@ -2,6 +2,7 @@
 #include "ui/helpwindow.h"
 
 #include "ui/named.h"
+#include "ui/windowframes.h"
 #include "ui_helpwindow.h"
 
 namespace velmora {
@@ -50,6 +51,9 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_form->setupUi(this);
     move(554, 169);
     setFixedSize(size());
+    setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    AskFrame(*this, FrameKind::Dialog);
     auto *text = Named<QPlainTextEdit>(*this, "Memo1");
     QPalette face = text->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Window));

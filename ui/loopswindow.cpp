@@ -172,6 +172,12 @@ std::optional<std::size_t> LoopsWindow::selected() const
     return static_cast<std::size_t>(items.front()->row());
 }
 
+void LoopsWindow::selectLoop(std::uint64_t id)
+{
+    if (const std::optional<std::size_t> index = m_document.indexOfLoop(id))
+        m_list->selectRow(static_cast<int>(*index));
+}
+
 void LoopsWindow::showLoops()
 {
     const std::optional<std::size_t> keep = selected();

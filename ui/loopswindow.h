@@ -4,6 +4,9 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <optional>
+
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -27,6 +30,9 @@ class LoopsWindow : public QDialog {
 public:
     LoopsWindow(
         ChartDocument &document, Prompts &prompts, FileFolders &folders, QWidget *parent = nullptr);
+
+    // Selects the loop of that id, if it is in the document.
+    void selectLoop(std::uint64_t id);
 
 private:
     // The row chosen in the list, if any.

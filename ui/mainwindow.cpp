@@ -18,6 +18,7 @@
 #include "ui/sessionfile.h"
 #include "ui/settingscommands.h"
 #include "ui/valuelistcommands.h"
+#include "ui/windowframes.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -45,12 +46,15 @@ MainWindow::MainWindow(ChartDocument &document, FileFolders &folders, ChartWindo
     : QMainWindow(parent)
     , m_document(document)
     , m_chartWindow(chartWindow)
+    , m_loopsWindow(loopsWindow)
+    , m_marginsWindow(marginsWindow)
     , m_prompts(prompts)
     , m_form(std::make_unique<Ui::MainWindow>())
     , m_folders(&folders)
 {
     m_form->setupUi(this);
     move(52, 169);
+    KeepOuterSize(*this, QSize(471, 380));
     setFontOf(*Named<QLabel>(*this, "Label3"), 13, true, true);
     setFontOf(*Named<QLabel>(*this, "Label13"), 12, true, false);
     setFontOf(*Named<QLabel>(*this, "Label14"), 12, true, false);
@@ -67,8 +71,10 @@ MainWindow::MainWindow(ChartDocument &document, FileFolders &folders, ChartWindo
         m_previousFocus = m_focus;
         m_focus = FocusRecord { window, window && window->modality() != Qt::NonModal };
     });
+    // A window chosen from the menu comes back normal and on top.
     const auto shows = [this](const char *action, QWidget &window) {
-        connect(Named<QAction>(*this, action), &QAction::triggered, &window, &QWidget::show);
+        connect(Named<QAction>(*this, action), &QAction::triggered, &window,
+            [&window] { ShowNormalAndOnTop(window); });
     };
     shows("aille1", bitmapSizeDialog);
     shows("Aide2", helpWindow);
@@ -121,11 +127,11 @@ void MainWindow::addEditMenu()
     connect(m_redo, &QAction::triggered, this, Guard([&stack] { stack.redo(); }));
     const auto show = [this, &stack] {
         m_undo->setEnabled(stack.canUndo());
-        m_undo->setText(stack.canUndo() ? QStringLiteral("Annuler : ") + stack.undoText()
-                                        : QStringLiteral("Annuler"));
+        m_undo->setText(stack.canUndo() ? QStringLiteral("&Annuler : ") + stack.undoText()
+                                        : QStringLiteral("&Annuler"));
         m_redo->setEnabled(stack.canRedo());
-        m_redo->setText(stack.canRedo() ? QStringLiteral("Rétablir : ") + stack.redoText()
-                                        : QStringLiteral("Rétablir"));
+        m_redo->setText(stack.canRedo() ? QStringLiteral("&Rétablir : ") + stack.redoText()
+                                        : QStringLiteral("&Rétablir"));
     };
     connect(&stack, &QUndoStack::indexChanged, this, show);
     connect(&stack, &QUndoStack::cleanChanged, this, show);
@@ -212,6 +218,8 @@ void MainWindow::openSessionFile(const QString &path)
         if (!settleUnsavedChanges())
             return;
         OpenSessionFile(m_document, path);
+        if (m_document.session().windows)
+            restoreWindows(*m_document.session().windows);
         m_folders->used(path);
     })();
 }
@@ -220,7 +228,7 @@ bool MainWindow::saveSession()
 {
     if (m_document.filePath().isEmpty())
         return saveSessionAs();
-    SaveSessionFile(m_document, m_document.filePath());
+    SaveSessionFile(m_document, m_document.filePath(), windowLayout());
     return true;
 }
 
@@ -234,9 +242,34 @@ bool MainWindow::saveSessionAs()
         return false;
     if (!path->endsWith(QString::fromLatin1(SessionExtension), Qt::CaseInsensitive))
         *path += QString::fromLatin1(SessionExtension);
-    SaveSessionFile(m_document, *path);
+    SaveSessionFile(m_document, *path, windowLayout());
     m_folders->used(*path);
     return true;
+}
+
+WindowLayout MainWindow::windowLayout() const
+{
+    WindowLayout layout;
+    if (const std::optional<QRect> chart = m_chartWindow.resizedGeometry())
+        layout.chart = std::array { chart->x(), chart->y(), chart->width(), chart->height() };
+    layout.loops = m_loopsWindow.isVisible();
+    layout.margins = m_marginsWindow.isVisible();
+    return layout;
+}
+
+void MainWindow::restoreWindows(const WindowLayout &layout)
+{
+    if (layout.chart) {
+        const auto &[x, y, width, height] = *layout.chart;
+        m_chartWindow.restoreGeometry(QRect(x, y, width, height));
+    }
+    for (auto [window, open] : { std::pair { &m_loopsWindow, layout.loops },
+             std::pair { &m_marginsWindow, layout.margins } }) {
+        if (open)
+            ShowNormalAndOnTop(*window);
+        else
+            window->hide();
+    }
 }
 
 void MainWindow::printChartOn(QPrinter &printer)

@@ -1,6 +1,8 @@
 // ui/mainwindow.h — the main window: value lists, settings commands and menu (ui layer)
 #pragma once
 
+#include "core/sessionmodel.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QWindow>
@@ -67,6 +69,9 @@ private:
     // Saves to the session file in use, or asks for one; false when cancelled.
     bool saveSession();
     bool saveSessionAs();
+    // Where the windows stand, as a session saves it; and put back as a session opened says.
+    WindowLayout windowLayout() const;
+    void restoreWindows(const WindowLayout &layout);
     // Unsaved changes that matter: those of a document with loops or from a session. The title
     // marks them; quitting or opening another session asks about them.
     bool changesWorthAsking() const;
@@ -76,6 +81,8 @@ private:
 
     ChartDocument &m_document;
     ChartWindow &m_chartWindow;
+    QWidget &m_loopsWindow;
+    QWidget &m_marginsWindow;
     Prompts &m_prompts;
     std::unique_ptr<Ui::MainWindow> m_form;
     FileFolders *m_folders;

@@ -16,6 +16,12 @@
 
 namespace velmora {
 
+namespace {
+
+constexpr int MaxColumnWidth = 260; // pixels: a long list of crossovers is elided beyond it
+
+} // namespace
+
 MarginsWindow::MarginsWindow(const ChartDocument &document, QWidget *parent)
     : QDialog(parent)
     , m_document(document)
@@ -29,6 +35,7 @@ MarginsWindow::MarginsWindow(const ChartDocument &document, QWidget *parent)
     m_table->setObjectName("TableMarges");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideRight);
     // Sizes set here, not measured from the contents at each change: a gain being dragged
     // updates the figures many times a second.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -66,7 +73,9 @@ void MarginsWindow::showMargins()
         item->setText(text);
         item->setToolTip(text);
         wider = wider
-            || m_table->fontMetrics().horizontalAdvance(text) + 12 > m_table->columnWidth(column);
+            || (m_table->columnWidth(column) < MaxColumnWidth
+                && m_table->fontMetrics().horizontalAdvance(text) + 12
+                    > m_table->columnWidth(column));
         return item;
     };
     QStringList names { QStringLiteral("boucle"), QStringLiteral("gain ajouté") };
@@ -101,8 +110,11 @@ void MarginsWindow::fitTable()
 {
     if (m_table->columnCount() == 0)
         return;
-    // Wide enough for every figure, within the screen; never narrower than the user made it.
+    // Wide enough for every figure but long lists, which are elided (the cell's tooltip holds the
+    // whole list), within the screen; never narrower than the user made it.
     m_table->resizeColumnsToContents();
+    for (int column = 0; column < m_table->columnCount(); ++column)
+        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), MaxColumnWidth));
     int width = m_table->verticalHeader()->sizeHint().width() + 2 * m_table->frameWidth();
     for (int column = 0; column < m_table->columnCount(); ++column)
         width += m_table->columnWidth(column);

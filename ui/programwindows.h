@@ -8,6 +8,7 @@
 #include "ui/chartwindow.h"
 #include "ui/filefolders.h"
 #include "ui/helpwindow.h"
+#include "ui/loophelpwindow.h"
 #include "ui/loopswindow.h"
 #include "ui/mainwindow.h"
 #include "ui/marginswindow.h"
@@ -17,8 +18,9 @@ namespace velmora {
 class Prompts;
 
 // Built in this order, all hidden: the document at its defaults, the chart window, the About
-// box, the help window, the bitmap-size dialog, the loops and margins windows, and the main
-// window that edits the document and shows the others. Released in the reverse order.
+// box, the help window, the bitmap-size dialog, the loops' help, the loops and margins windows,
+// and the main window that edits the document and shows the others. Released in the reverse
+// order.
 struct ProgramWindows {
     explicit ProgramWindows(Prompts &prompts);
 
@@ -28,6 +30,7 @@ struct ProgramWindows {
     AboutDialog aboutDialog;
     HelpWindow helpWindow;
     BitmapSizeDialog bitmapSizeDialog;
+    LoopHelpWindow loopHelpWindow;
     LoopsWindow loopsWindow;
     MarginsWindow marginsWindow;
     MainWindow mainWindow;

@@ -4,6 +4,7 @@
 #include "render/fontpolicy.h"
 #include "render/qtcolor.h"
 #include "ui/exportdialog.h"
+#include "ui/frenchdialogs.h"
 #include "ui/inputbox.h"
 
 #include <QColorDialog>
@@ -39,8 +40,7 @@ std::optional<Color> DialogPrompts::chooseColor(Color initial)
 std::optional<FontChoice> DialogPrompts::chooseFont(const FontChoice &initial)
 {
     // The chooser lists installed families: it opens on the one that draws the face.
-    QFont font(DrawnFamily(initial.face));
-    font.setPointSize(initial.points);
+    const QFont font = RegularFont(DrawnFamily(initial.face), initial.points);
     bool confirmed = false;
     const QFont chosen = QFontDialog::getFont(&confirmed, font, nullptr, "Police");
     if (!confirmed)
@@ -60,16 +60,19 @@ void DialogPrompts::reportError(const QString &text)
 std::optional<QString> DialogPrompts::chooseOpenFile(
     const QString &title, const QString &filter, const QString &folder)
 {
-    const QString path = QFileDialog::getOpenFileName(nullptr, title, folder, filter);
-    if (path.isEmpty())
+    QFileDialog dialog(nullptr, title, folder, filter);
+    MakeFrench(dialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().front();
 }
 
 std::optional<QString> DialogPrompts::chooseSaveFile(
     const QString &title, const QString &filter, const QString &suggested)
 {
     QFileDialog dialog(nullptr, title, suggested, filter);
+    MakeFrench(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // A name typed without an extension takes the suggested one before the dialog checks
     // whether it would replace a file, so that no file is replaced without being asked.

@@ -6,9 +6,12 @@
 
 namespace velmora {
 
-void SaveSessionFile(ChartDocument &document, const QString &path)
+void SaveSessionFile(
+    ChartDocument &document, const QString &path, const std::optional<WindowLayout> &windows)
 {
-    WriteSessionFile(document.session(), path);
+    Session session = document.session();
+    session.windows = windows;
+    WriteSessionFile(std::move(session), path);
     document.markSaved(path);
 }
 

@@ -1,7 +1,11 @@
 // ui/sessionfile.h — the document saved to a session file and opened from one (ui layer)
 #pragma once
 
+#include "core/sessionmodel.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace velmora {
 
@@ -10,7 +14,8 @@ class ChartDocument;
 // Writes the document as a session through the one atomic writer, and marks it saved. Data
 // files are named relative to the session's folder. Throws SessionError (French) when the file
 // cannot be written; the old file is then as it was.
-void SaveSessionFile(ChartDocument &document, const QString &path);
+void SaveSessionFile(ChartDocument &document, const QString &path,
+    const std::optional<WindowLayout> &windows = std::nullopt);
 
 // Reads a session and puts it in the document, whole: settings, value lists and loops (data
 // files named relative to the session's folder are looked for there); the undo stack starts

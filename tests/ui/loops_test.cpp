@@ -102,23 +102,51 @@ private slots:
     {
         QStringList titles;
         for (QAction *menu : program->windows.mainWindow.menuBar()->actions())
-            titles << menu->text();
+            titles << QString(menu->text()).remove('&');
         QCOMPARE(titles.mid(0, 3), (QStringList { "Fichier", "Édition", "Quitter" }));
         QVERIFY(titles.contains("Boucle"));
-        QCOMPARE(
-            program->main<QAction>("OuvrirSession1")->text(), QString("Ouvrir une session..."));
-        QCOMPARE(program->main<QAction>("EnregistrerSession1")->text(),
+        QCOMPARE(program->main<QAction>("OuvrirSession1")->text().remove('&'),
+            QString("Ouvrir une session..."));
+        QCOMPARE(program->main<QAction>("EnregistrerSession1")->text().remove('&'),
             QString("Enregistrer la session"));
-        QCOMPARE(program->main<QAction>("EnregistrerSessionSous1")->text(),
+        QCOMPARE(program->main<QAction>("EnregistrerSessionSous1")->text().remove('&'),
             QString("Enregistrer la session sous..."));
-        QCOMPARE(program->main<QAction>("Exporter1")->text(), QString("Exporter l'abaque..."));
-        QCOMPARE(program->main<QAction>("Imprimer1")->text(), QString("Imprimer..."));
-        QCOMPARE(program->main<QAction>("FonctionsTransfert1")->text(),
+        QCOMPARE(program->main<QAction>("Exporter1")->text().remove('&'),
+            QString("Exporter l'abaque..."));
+        QCOMPARE(program->main<QAction>("Imprimer1")->text().remove('&'), QString("Imprimer..."));
+        QCOMPARE(program->main<QAction>("FonctionsTransfert1")->text().remove('&'),
             QString("Fonctions de transfert..."));
-        QCOMPARE(program->main<QAction>("Marges1")->text(), QString("Marges"));
+        QCOMPARE(program->main<QAction>("Marges1")->text().remove('&'), QString("Marges"));
         // Without a session the program starts as it always has: no loop, the plain chart.
         QVERIFY(document().loops().empty());
         QCOMPARE(program->chart(), headless(DefaultChartSettings(), WindowProfile(), {}));
+    }
+
+    // Every menu and entry has a mnemonic, and none is used twice at the same level: Alt+F opens
+    // "Fichier".
+    void menusAndEntriesHaveDistinctMnemonics()
+    {
+        const auto mnemonicOf = [](const QString &text) {
+            const qsizetype at = text.indexOf('&');
+            return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+        };
+        const auto check = [&](const QList<QAction *> &actions, const QString &where) {
+            QList<QChar> seen;
+            for (QAction *action : actions) {
+                if (action->isSeparator())
+                    continue;
+                const QChar key = mnemonicOf(action->text());
+                QVERIFY2(!key.isNull(), qPrintable(where + " : " + action->text()));
+                QVERIFY2(!seen.contains(key), qPrintable(where + " : " + action->text()));
+                seen << key;
+            }
+        };
+        QMenuBar *bar = program->windows.mainWindow.menuBar();
+        check(bar->actions(), QStringLiteral("barre"));
+        for (QAction *menu : bar->actions())
+            if (menu->menu())
+                check(menu->menu()->actions(), menu->text());
+        QCOMPARE(mnemonicOf(program->main<QMenu>("Fichier1")->title()), QChar('f'));
     }
 
     void expressionIsCheckedAsTypedAndNothingChangesUntilItIsValid()

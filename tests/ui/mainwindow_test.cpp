@@ -101,9 +101,11 @@ private slots:
         QVERIFY(!checkBox("CheckBox4")->isChecked());
         QCOMPARE(mainWindow().windowTitle(), QString("Velmora"));
         QCOMPARE(mainWindow().objectName(), QString("Fenetvelmora"));
-        QCOMPARE(program->main<QMenu>("Copiereimage1")->title(), QString("Copier image "));
-        QCOMPARE(program->main<QMenu>("Aide1")->title(), QString("Divers"));
-        QCOMPARE(action("Copierdanspressepapiers1")->text(), QString("Copier dans presse-papiers"));
+        QCOMPARE(
+            program->main<QMenu>("Copiereimage1")->title().remove('&'), QString("Copier image "));
+        QCOMPARE(program->main<QMenu>("Aide1")->title().remove('&'), QString("Divers"));
+        QCOMPARE(action("Copierdanspressepapiers1")->text().remove('&'),
+            QString("Copier dans presse-papiers"));
         QCOMPARE(Program::in<QLabel>(bitmapSizeDialog(), "label1")->text(),
             QString("Largeur: 600 pixels"));
         QCOMPARE(Program::in<QLabel>(bitmapSizeDialog(), "Label2")->text(),
@@ -717,6 +719,7 @@ private slots:
 QObject *NewRandomUseTest();
 QObject *NewLoopsTest();
 QObject *NewUndoTest();
+QObject *NewWindowsTest();
 
 int RunMainWindowTests(int argc, char **argv)
 {
@@ -737,7 +740,7 @@ int RunMainWindowTests(int argc, char **argv)
         MainWindowTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
-    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest, &NewUndoTest }) {
+    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest, &NewUndoTest, &NewWindowsTest }) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }
