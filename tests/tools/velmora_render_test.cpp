@@ -382,6 +382,9 @@ TEST_F(VelmoraRender, RefusedLoopsExitTwoWithTheReasonAndWriteNothing)
         { { "--loop", "exp(0.2*s)/s" }, "avance" },
         { { "--loop-csv", bad }, "ligne 3 : les fréquences doivent croître strictement" },
         { { "--loop-csv", data.filePath("missing.csv") }, "impossible de lire" },
+        // Only regular files are read: neither a device, which never ends, nor a folder.
+        { { "--loop-csv", "/dev/zero" }, "ce n'est pas un fichier ordinaire" },
+        { { "--loop-csv", data.path() }, "c'est un dossier" },
         { nine, "8 boucles au plus" },
         { { "--loop", "1/s", "--loop-color", "#FF0000", "--loop-color", "#00FF00" },
             "--loop-color : donnée 2 fois pour 1 boucle(s)" },
