@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake make qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev
     fonts-dejavu-core clang-format locales poppler-utils desktop-file-utils appstream man-db
     libeigen3-dev libxcb1-dev pkg-config
-    xvfb xauth xdotool)
+    xvfb xauth xdotool x11-utils openbox)
 packages+=("$@")
 
 missing=()

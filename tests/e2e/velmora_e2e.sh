@@ -3,7 +3,8 @@
 # clicks "gain maxi", types 60 into the input box, presses Enter, then checks the caption and
 # the chart window's new image, and quits through the menu. Then starts velmora on a session
 # file: the chart shows its loci; the chart window, resized, shows the chart drawn at its new
-# size. Leaves no process behind.
+# size. Drags a locus, undoes and saves. Under a window manager, checks the frames. Leaves no
+# process behind.
 # Usage: velmora_e2e.sh VELMORA VELMORA_RENDER PROBE
 set -euo pipefail
 velmora=$1 render=$2 probe=$3
@@ -184,4 +185,25 @@ saved_gain() {
 wait_for python3 -c "import sys; sys.exit(abs($(saved_gain) - 30 * 70 / 455) > 1e-9)" \
     || fail "gain enregistré $(saved_gain) au lieu de 4.615"
 quit_velmora
-echo "3 passed, 0 failed"
+
+# Under a window manager: the chart window asks for a title bar and nothing else (the Motif
+# hints managers read: move and resize, border, resize handles and title), and both windows'
+# frames measure their designed outer sizes.
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+wait_for sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window" || fail "pas de gestionnaire de fenêtres"
+launch
+hints() { xprop -id "$1" _MOTIF_WM_HINTS | sed 's/.* = //'; }
+[ "$(hints "$chart")" = "0x3, 0x6, 0xe, 0x0, 0x0" ] || fail "indications de cadre de l'abaque : $(hints "$chart")"
+outer() { # the frame's size: the window's and the extents the manager put around it
+    local extents geometry
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.* = //; s/,//g')
+    geometry=$(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p')
+    read -r l r t b <<<"$extents"
+    echo "$((${geometry%x*} + l + r))x$((${geometry#*x} + t + b))"
+}
+frames_fit() { [ "$(outer "$main")" = 471x380 ] && [ "$(outer "$chart")" = 340x530 ]; }
+wait_for frames_fit || fail "cadres : $(outer "$main") et $(outer "$chart") au lieu de 471x380 et 340x530"
+quit_velmora
+stop "$wm_pid"
+echo "4 passed, 0 failed"
