@@ -2,6 +2,7 @@
 #include "plot/locus.h"
 
 #include "core/numbertext.h"
+#include "plot/clippedpen.h"
 #include "plot/isogain.h"
 #include "plot/renderchart.h"
 
@@ -18,11 +19,6 @@ namespace {
 
 constexpr double DegreesPerRadian = 180 / std::numbers::pi;
 
-struct Point {
-    double x;
-    double y;
-};
-
 struct Rect {
     int left, top, right, bottom; // right and bottom excluded
 
@@ -30,92 +26,6 @@ struct Rect {
     {
         return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
     }
-};
-
-// Liang-Barsky: the part of the segment a-b inside the frame, if any.
-std::optional<std::pair<Point, Point>> clipped(Point a, Point b, const PixelFrame &frame)
-{
-    if (frame.contains(a.x, a.y) && frame.contains(b.x, b.y))
-        return std::pair { a, b };
-    double t0 = 0;
-    double t1 = 1;
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const std::array<std::pair<double, double>, 4> edges { {
-        { -dx, a.x - frame.left },
-        { dx, frame.right - a.x },
-        { -dy, a.y - frame.top },
-        { dy, frame.bottom - a.y },
-    } };
-    for (const auto &[p, q] : edges) {
-        if (p == 0) {
-            if (q < 0)
-                return std::nullopt;
-            continue;
-        }
-        const double t = q / p;
-        if (p < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return std::nullopt;
-    }
-    if (!std::isfinite(t0) || !std::isfinite(t1))
-        return std::nullopt;
-    return std::pair { Point { a.x + t0 * dx, a.y + t0 * dy },
-        Point { a.x + t1 * dx, a.y + t1 * dy } };
-}
-
-int pixel(double v)
-{
-    return static_cast<int>(std::nearbyint(std::clamp(v, -1e6, 1e6)));
-}
-
-// Draws polylines clipped to the frame, moving only where the drawn path breaks, and measures
-// the length drawn, for the arrowheads.
-class ClippedPen {
-public:
-    ClippedPen(DrawingSurface &surface, const PixelFrame &frame)
-        : m_surface(surface)
-        , m_frame(frame)
-    {
-    }
-
-    // Draws the part of a-b inside the frame; returns it.
-    std::optional<std::pair<Point, Point>> segment(Point a, Point b)
-    {
-        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x)
-            || !std::isfinite(b.y)) {
-            m_placed = false;
-            return std::nullopt;
-        }
-        const auto part = clipped(a, b, m_frame);
-        if (!part) {
-            m_placed = false;
-            return std::nullopt;
-        }
-        const int x0 = pixel(part->first.x);
-        const int y0 = pixel(part->first.y);
-        const int x1 = pixel(part->second.x);
-        const int y1 = pixel(part->second.y);
-        if (!m_placed || m_x != x0 || m_y != y0)
-            m_surface.moveTo(x0, y0);
-        m_surface.lineTo(x1, y1);
-        m_placed = true;
-        m_x = x1;
-        m_y = y1;
-        return part;
-    }
-
-    void breakPath() { m_placed = false; }
-
-private:
-    DrawingSurface &m_surface;
-    PixelFrame m_frame;
-    bool m_placed = false; // the pen stands at (m_x, m_y), where the path drawn last ended
-    int m_x = 0;
-    int m_y = 0;
 };
 
 // Places labels where they overlap no label placed before, trying around their anchor.
@@ -137,8 +47,8 @@ public:
     {
         const int w = m_surface.textWidth(text);
         const int h = m_surface.textHeight(text);
-        const int x = pixel(anchor.x);
-        const int y = pixel(anchor.y);
+        const int x = PixelOf(anchor.x);
+        const int y = PixelOf(anchor.y);
         for (int ring = 1; ring <= 8; ++ring) {
             const int g = ring * m_gap;
             const std::array<std::pair<int, int>, 8> candidates { {
@@ -259,9 +169,9 @@ void drawLocus(
             arrow.tip.y - size * (d.y * c + d.x * s) };
         const Point right { arrow.tip.x - size * (d.x * c + d.y * s),
             arrow.tip.y - size * (d.y * c - d.x * s) };
-        surface.moveTo(pixel(left.x), pixel(left.y));
-        surface.lineTo(pixel(arrow.tip.x), pixel(arrow.tip.y));
-        surface.lineTo(pixel(right.x), pixel(right.y));
+        surface.moveTo(PixelOf(left.x), PixelOf(left.y));
+        surface.lineTo(PixelOf(arrow.tip.x), PixelOf(arrow.tip.y));
+        surface.lineTo(PixelOf(right.x), PixelOf(right.y));
     }
     surface.setPenWidth(1);
 }
@@ -322,7 +232,7 @@ void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, con
     if (!mapping.frame.contains(p.x, p.y))
         return;
     surface.setPenColor(loop.color);
-    surface.drawDisc(pixel(p.x), pixel(p.y), static_cast<int>(std::lround(2 * unit)));
+    surface.drawDisc(PixelOf(p.x), PixelOf(p.y), static_cast<int>(std::lround(2 * unit)));
     labels.place(p, trimmedLabel(omega) + (units ? " rad/s" : ""), loop.color);
 }
 
@@ -352,8 +262,8 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
     // The critical point, a cross.
     const Point critical = toPixel(mapping, -180, 0);
     if (mapping.frame.contains(critical.x, critical.y)) {
-        const int cx = pixel(critical.x);
-        const int cy = pixel(critical.y);
+        const int cx = PixelOf(critical.x);
+        const int cy = PixelOf(critical.y);
         const int arm = static_cast<int>(std::lround(4 * unit));
         surface.setPenColor(criticalColor);
         surface.setPenStyle(PenStyle::Solid);
@@ -407,7 +317,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
                 if (mapping.frame.contains(p.x, p.y)) {
                     surface.setPenColor(loop.color);
                     surface.drawDisc(
-                        pixel(p.x), pixel(p.y), static_cast<int>(std::lround(3 * unit)));
+                        PixelOf(p.x), PixelOf(p.y), static_cast<int>(std::lround(3 * unit)));
                     labels.place(p, "Mr " + ShortNumber(*q.peakDb) + " dB", loop.color);
                 }
             }
@@ -420,7 +330,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
                 if (mapping.frame.contains(p.x, p.y)) {
                     surface.setPenColor(loop.color);
                     surface.drawDisc(
-                        pixel(p.x), pixel(p.y), static_cast<int>(std::lround(3 * unit)));
+                        PixelOf(p.x), PixelOf(p.y), static_cast<int>(std::lround(3 * unit)));
                     labels.place(p, "ωb " + ShortNumber(*q.bandwidth), loop.color);
                 }
             }
