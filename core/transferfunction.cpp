@@ -73,88 +73,153 @@ long double TransferFunction::lowFrequencyGain() const
 
 namespace {
 
-// Complex arithmetic spelled out: the library's complex division goes through a checking routine
-// for infinities that the values here never need.
-template <typename Real> struct Z {
+// The numbers the postfix program runs on. A complex value in double (quick) or extended
+// precision, with its arithmetic spelled out: the library's complex division goes through a
+// checking routine for infinities that the values here never need.
+template <typename Real> struct Plain {
     Real re;
     Real im;
+
+    static Plain constant(long double exact, double quick)
+    {
+        if constexpr (std::is_same_v<Real, double>)
+            return { quick, 0 };
+        else
+            return { exact, 0 };
+    }
 };
 
-template <typename Real> inline Z<Real> operator+(Z<Real> a, Z<Real> b)
+template <typename Real> inline Plain<Real> operator-(Plain<Real> a)
+{
+    return { -a.re, -a.im };
+}
+template <typename Real> inline Plain<Real> operator+(Plain<Real> a, Plain<Real> b)
 {
     return { a.re + b.re, a.im + b.im };
 }
-template <typename Real> inline Z<Real> operator-(Z<Real> a, Z<Real> b)
+template <typename Real> inline Plain<Real> operator-(Plain<Real> a, Plain<Real> b)
 {
     return { a.re - b.re, a.im - b.im };
 }
-template <typename Real> inline Z<Real> operator*(Z<Real> a, Z<Real> b)
+template <typename Real> inline Plain<Real> operator*(Plain<Real> a, Plain<Real> b)
 {
     return { a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re };
 }
-template <typename Real> inline Z<Real> operator/(Z<Real> a, Z<Real> b)
+template <typename Real> inline Plain<Real> operator/(Plain<Real> a, Plain<Real> b)
 {
     const Real norm = b.re * b.re + b.im * b.im;
     return { (a.re * b.re + a.im * b.im) / norm, (a.im * b.re - a.re * b.im) / norm };
 }
+template <typename Real> inline Plain<Real> plusConstant(Plain<Real> a, Plain<Real> c)
+{
+    return { a.re + c.re, a.im };
+}
+template <typename Real> inline Plain<Real> timesConstant(Plain<Real> a, Plain<Real> c)
+{
+    return { a.re * c.re, a.im * c.re };
+}
+template <typename Real> inline Plain<Real> timesS(Plain<Real> a, Plain<Real> s)
+{
+    return a * s;
+}
+// By squaring: the exponent is at most 99.
+template <typename Real> Plain<Real> raised(Plain<Real> base, int exponent)
+{
+    Plain<Real> power { 1, 0 };
+    for (int n = exponent; n > 0; n >>= 1) {
+        if (n & 1)
+            power = power * base;
+        base = base * base;
+    }
+    return power;
+}
+
+// A value of G with its derivative dG/ds, in extended precision, by the rules of derivation.
+struct WithSlope {
+    std::complex<long double> value;
+    std::complex<long double> slope;
+
+    static WithSlope constant(long double exact, double) { return { exact, 0 }; }
+};
+
+inline WithSlope operator-(const WithSlope &a)
+{
+    return { -a.value, -a.slope };
+}
+inline WithSlope operator+(const WithSlope &a, const WithSlope &b)
+{
+    return { a.value + b.value, a.slope + b.slope };
+}
+inline WithSlope operator-(const WithSlope &a, const WithSlope &b)
+{
+    return { a.value - b.value, a.slope - b.slope };
+}
+inline WithSlope operator*(const WithSlope &a, const WithSlope &b)
+{
+    return { a.value * b.value, a.slope * b.value + a.value * b.slope };
+}
+inline WithSlope operator/(const WithSlope &a, const WithSlope &b)
+{
+    const std::complex<long double> quotient = a.value / b.value;
+    return { quotient, (a.slope - quotient * b.slope) / b.value };
+}
+inline WithSlope plusConstant(const WithSlope &a, const WithSlope &c)
+{
+    return { a.value + c.value.real(), a.slope };
+}
+inline WithSlope timesConstant(const WithSlope &a, const WithSlope &c)
+{
+    return { a.value * c.value.real(), a.slope * c.value.real() };
+}
+// s itself has slope 1: (a s)' = a' s + a.
+inline WithSlope timesS(const WithSlope &a, const WithSlope &s)
+{
+    return { a.value * s.value, a.slope * s.value + a.value };
+}
+// (a^n)' = n a^(n-1) a'.
+WithSlope raised(const WithSlope &a, int exponent)
+{
+    std::complex<long double> power = 1;
+    std::complex<long double> lower = 1; // a^(n-1)
+    for (int i = 0; i < exponent; ++i) {
+        lower = power;
+        power *= a.value;
+    }
+    return { power, exponent == 0 ? 0 : static_cast<long double>(exponent) * lower * a.slope };
+}
 
 } // namespace
 
-std::complex<long double> TransferFunction::rationalValue(std::complex<long double> s) const
+// The stack machine: the top of the stack stays in `top`, the rest below it, in a fixed array
+// or, for expressions nested deeper, in one the size of the program (which bounds the depth).
+template <typename Number> Number TransferFunction::run(const Number &s) const
 {
-    return evaluate<long double>(s);
-}
-
-std::complex<double> TransferFunction::rationalValue(std::complex<double> s) const
-{
-    return evaluate<double>(s);
-}
-
-template <typename Real> std::complex<Real> TransferFunction::evaluate(std::complex<Real> s) const
-{
-    using Z = velmora::Z<Real>;
-    // The top of the stack stays in `top`; the rest below it.
     constexpr std::size_t Depth = 64;
-    Z fixed[Depth];
-    std::vector<Z> grown; // for expressions nested deeper than the fixed stack
-    Z *below = fixed;
+    Number fixed[Depth];
+    std::vector<Number> grown;
+    Number *below = fixed;
     if (m_program.size() > Depth) {
         grown.resize(m_program.size());
         below = grown.data();
     }
     std::size_t depth = 0;
-    Z top { 0, 0 };
-    const Z at { s.real(), s.imag() };
-    const auto constantOf = [](const Step &step) -> Real {
-        if constexpr (std::is_same_v<Real, double>)
-            return step.quickConstant;
-        else
-            return step.constant;
-    };
+    Number top = Number::constant(0, 0);
     for (const Step &step : m_program) {
         switch (step.kind) {
         case Step::Constant:
             below[depth++] = top;
-            top = { constantOf(step), 0 };
+            top = Number::constant(step.constant, step.quickConstant);
             break;
         case Step::S:
             below[depth++] = top;
-            top = at;
+            top = s;
             break;
         case Step::Negate:
-            top = { -top.re, -top.im };
+            top = -top;
             break;
-        case Step::Power: {
-            Z base = top;
-            Z power { 1, 0 };
-            for (int n = step.exponent; n > 0; n >>= 1) {
-                if (n & 1)
-                    power = power * base;
-                base = base * base;
-            }
-            top = power;
+        case Step::Power:
+            top = raised(top, step.exponent);
             break;
-        }
         case Step::Add:
             top = below[--depth] + top;
             break;
@@ -168,106 +233,35 @@ template <typename Real> std::complex<Real> TransferFunction::evaluate(std::comp
             top = below[--depth] / top;
             break;
         case Step::AddConstant:
-            top.re += constantOf(step);
+            top = plusConstant(top, Number::constant(step.constant, step.quickConstant));
             break;
-        case Step::MultiplyConstant: {
-            const Real c = constantOf(step);
-            top = { top.re * c, top.im * c };
+        case Step::MultiplyConstant:
+            top = timesConstant(top, Number::constant(step.constant, step.quickConstant));
             break;
-        }
         case Step::MultiplyS:
-            top = top * at;
+            top = timesS(top, s);
             break;
         }
     }
-    return { top.re, top.im };
+    return top;
+}
+
+std::complex<long double> TransferFunction::rationalValue(std::complex<long double> s) const
+{
+    const Plain<long double> value = run(Plain<long double> { s.real(), s.imag() });
+    return { value.re, value.im };
+}
+
+std::complex<double> TransferFunction::rationalValue(std::complex<double> s) const
+{
+    const Plain<double> value = run(Plain<double> { s.real(), s.imag() });
+    return { value.re, value.im };
 }
 
 ValueAndSlope TransferFunction::rationalAt(std::complex<long double> s) const
 {
-    // A small stack machine over (value, derivative) pairs.
-    ValueAndSlope stack[64];
-    std::vector<ValueAndSlope> spill; // deeper expressions than the stack above
-    int top = 0;
-    const auto push = [&](ValueAndSlope v) {
-        if (top < 64)
-            stack[top] = v;
-        else
-            spill.push_back(v);
-        ++top;
-    };
-    const auto pop = [&]() {
-        --top;
-        if (top < 64)
-            return stack[top];
-        const ValueAndSlope v = spill.back();
-        spill.pop_back();
-        return v;
-    };
-    for (const Step &step : m_program) {
-        switch (step.kind) {
-        case Step::Constant:
-            push({ step.constant, 0 });
-            break;
-        case Step::S:
-            push({ s, 1 });
-            break;
-        case Step::Negate: {
-            const ValueAndSlope a = pop();
-            push({ -a.value, -a.slope });
-            break;
-        }
-        case Step::AddConstant: {
-            const ValueAndSlope a = pop();
-            push({ a.value + step.constant, a.slope });
-            break;
-        }
-        case Step::MultiplyConstant: {
-            const ValueAndSlope a = pop();
-            push({ a.value * step.constant, a.slope * step.constant });
-            break;
-        }
-        case Step::MultiplyS: {
-            const ValueAndSlope a = pop();
-            push({ a.value * s, a.slope * s + a.value });
-            break;
-        }
-        case Step::Power: {
-            const ValueAndSlope a = pop();
-            std::complex<long double> power = 1;
-            std::complex<long double> lower = 1; // a^(n-1)
-            for (int i = 0; i < step.exponent; ++i) {
-                lower = power;
-                power *= a.value;
-            }
-            push({ power,
-                step.exponent == 0 ? 0
-                                   : static_cast<long double>(step.exponent) * lower * a.slope });
-            break;
-        }
-        default: {
-            const ValueAndSlope b = pop();
-            const ValueAndSlope a = pop();
-            switch (step.kind) {
-            case Step::Add:
-                push({ a.value + b.value, a.slope + b.slope });
-                break;
-            case Step::Subtract:
-                push({ a.value - b.value, a.slope - b.slope });
-                break;
-            case Step::Multiply:
-                push({ a.value * b.value, a.slope * b.value + a.value * b.slope });
-                break;
-            default: { // Divide
-                const std::complex<long double> quotient = a.value / b.value;
-                push({ quotient, (a.slope - quotient * b.slope) / b.value });
-                break;
-            }
-            }
-        }
-        }
-    }
-    return pop();
+    const WithSlope value = run(WithSlope { s, 1 });
+    return { value.value, value.slope };
 }
 
 } // namespace velmora

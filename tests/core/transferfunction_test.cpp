@@ -1,10 +1,11 @@
 // Transfer functions: their low-frequency structure, and their evaluation as typed, in double
-// and extended precision and with the derivative.
+// and extended precision and with the derivative, however deep the expression.
 #include "core/transferfunction.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 using namespace velmora;
 
@@ -45,6 +46,34 @@ TEST(TransferFunction, EvaluationAsTypedAgreesWithTheReducedForm)
                 / std::complex<long double>(0, 2 * h);
             EXPECT_LT(std::abs(typed.slope - difference), 1e-6L * std::abs(typed.slope) + 1e-12L)
                 << text;
+        }
+    }
+}
+
+// A continued fraction nested far deeper than the evaluator's fixed stack: the value in both
+// precisions and the slope are those of the fraction computed directly.
+TEST(TransferFunction, DeepExpressionsEvaluateInEveryPrecisionAndWithTheSlope)
+{
+    for (const int depth : { 3, 40, 150 }) {
+        std::string text = "(1+s)";
+        for (int i = 0; i < depth; ++i)
+            text = "(1+0.5/" + text + ")";
+        const TransferFunction f = TransferFunction::parse(text);
+        for (const double omega : { 0.1, 1.0, 7.0 }) {
+            const std::complex<long double> s(0.2L, omega);
+            std::complex<long double> value = 1.0L + s;
+            std::complex<long double> slope = 1;
+            for (int i = 0; i < depth; ++i) {
+                slope = -0.5L * slope / (value * value);
+                value = 1.0L + 0.5L / value;
+            }
+            const ValueAndSlope typed = f.rationalAt(s);
+            EXPECT_LT(std::abs(typed.value - value), 1e-17L * std::abs(value)) << depth;
+            EXPECT_LT(std::abs(typed.slope - slope), 1e-15L * std::abs(slope) + 1e-30L) << depth;
+            EXPECT_LT(std::abs(f.rationalValue(s) - value), 1e-17L * std::abs(value)) << depth;
+            const std::complex<double> quick = f.rationalValue(std::complex<double>(s));
+            EXPECT_LT(std::abs(std::complex<long double>(quick) - value), 1e-14L * std::abs(value))
+                << depth;
         }
     }
 }
