@@ -19,7 +19,6 @@ constexpr double ChartHeight = 930;
 constexpr double OnChartPhaseStep = 2; // degrees
 constexpr double OffChartPhaseStep = 90; // degrees: enough to unwrap and to bracket crossings
 constexpr double MaxClosedLoopAngleStep = 20; // degrees of arg(1 + G), for the Nyquist count
-constexpr double MaxClosedLoopGainStep = 1; // dB of |T| where |T| is above -20 dB
 constexpr std::size_t MaxSamples = 20000;
 constexpr double InitialPointsPerDecade = 20;
 constexpr double Decades = 1.5; // beyond the break frequencies
@@ -313,9 +312,6 @@ int ResponseSampler::pieces(
         wanted = std::max(wanted,
             piecesFor(std::fabs(Wrap180(b.point.onePlusArg - a.point.onePlusArg)),
                 MaxClosedLoopAngleStep));
-        if (std::max(a.point.closedDb, b.point.closedDb) > -20)
-            wanted = std::max(wanted,
-                piecesFor(std::fabs(b.point.closedDb - a.point.closedDb), MaxClosedLoopGainStep));
     } else if (drawn(a, b, *window)) {
         const double dx = phaseStep * m_pixelsPerDegree;
         const double dy = std::fabs(b.point.gainDb - a.point.gainDb) * m_pixelsPerDb;

@@ -49,13 +49,13 @@ struct LocusWindow {
 };
 
 // Samples the response of a loop of known structure in two stages. Coarse: steps of at most 90
-// degrees of phase, with the delay and without it, 20 degrees of the angle of 1 + G and 1 dB of
-// |T| where |T| is above -20 dB, which is what unwrapping the phase, bracketing every crossing
-// and the Nyquist count need. Dense, where the locus is drawn: at most one pixel of a 600 x 950
-// chart and 2 degrees of phase between neighbours. An interval is cut into as many pieces, equal
-// in log frequency, as its worst step asks for, and the pieces are checked again; an interval
-// with a root on the axis is never cut. The model, the structure and the options are referred
-// to, and must outlive the sampler.
+// degrees of phase, with the delay and without it, and 20 degrees of the angle of 1 + G, which
+// is what unwrapping the phase, bracketing every crossing and the Nyquist count need. Dense,
+// where the locus is drawn: at most one pixel of a 600 x 950 chart and 2 degrees of phase
+// between neighbours. An interval is cut into as many pieces, equal in log frequency, as its
+// worst step asks for, and the pieces are checked again; an interval with a root on the axis is
+// never cut. The model, the structure and the options are referred to, and must outlive the
+// sampler.
 class ResponseSampler {
 public:
     ResponseSampler(const ResponseModel &model, const LoopGain &gain,
