@@ -52,6 +52,17 @@ void readQuantities(const std::vector<ResponseSample> &samples, const ResponseMo
     q.bandwidth = r.bandwidth;
 }
 
+// A sample of the model standing for a point of its locus, for unwrapping the phase near it.
+ResponseSample sampleOf(const ResponsePoint &p, const ResponseModel &model)
+{
+    ResponseSample s { p.omega, {} };
+    s.point.gainDb = p.gainDb;
+    s.phase = p.phaseDeg;
+    s.rationalPhase = static_cast<double>(p.phaseDeg + model.delayDegrees(p.omega));
+    s.point.rationalArg = Wrap180(s.rationalPhase);
+    return s;
+}
+
 } // namespace
 
 AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings)
@@ -77,6 +88,30 @@ std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locu
     const double t = std::log(omega / a.omega) / std::log(b.omega / a.omega);
     return ResponsePoint { omega, a.gainDb + t * (b.gainDb - a.gainDb),
         a.phaseDeg + t * (b.phaseDeg - a.phaseDeg) };
+}
+
+std::optional<ResponsePoint> LocusPointAt(const LoopAnalysis &analysis, double omega)
+{
+    const std::vector<ResponsePoint> &locus = analysis.locus;
+    if (!analysis.model)
+        return LocusPointAt(locus, omega);
+    if (locus.empty() || !(omega >= locus.front().omega) || !(omega <= locus.back().omega))
+        return std::nullopt;
+    const ResponseModel &model = *analysis.model;
+    const LoopGain gain = LoopGain::fromDb(analysis.gainDb);
+    const auto after = std::lower_bound(locus.begin(), locus.end(), omega,
+        [](const ResponsePoint &p, double w) { return p.omega < w; });
+    // The phase is unwrapped from the sample below omega, or from the one above when a root on
+    // the axis lies between that sample and omega.
+    const ResponsePoint *near = after == locus.begin() ? &*after : &*(after - 1);
+    if (const std::optional<LoopStructure> structure = model.structure(gain)) {
+        const double below = near->omega;
+        if (std::any_of(structure->axisRoots.begin(), structure->axisRoots.end(),
+                [&](const AxisRoot &r) { return r.omega > below && r.omega <= omega; }))
+            near = &*after;
+    }
+    return ResponsePoint { omega, static_cast<double>(model.gainDb(omega, gain)),
+        static_cast<double>(model.phase(omega, gain, sampleOf(*near, model))) };
 }
 
 LoopAnalysis AnalyseResponse(

@@ -64,6 +64,12 @@ struct LoopAnalysis {
 // nothing outside the sampled range.
 std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega);
 
+// The point of the analysed loop at a frequency within its locus's range (nothing outside it):
+// the model's own value at the analysis gain, its phase unwrapped consistently with the locus's
+// samples around omega. Exact for a rational loop; for measured data, linear in log frequency
+// between the data points. Without a model, the look-up in the locus above.
+std::optional<ResponsePoint> LocusPointAt(const LoopAnalysis &analysis, double omega);
+
 // Any loop model at K = 10^(gainDb / 20): sampled adaptively where the model is defined at every
 // frequency (see AnalyseLoop), or taken at its points for measured data (see
 // AnalyseMeasuredLoop); crossings and the peak refined on the model.

@@ -314,7 +314,7 @@ void drawIsogainThrough(
 void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, const DrawnLoop &loop,
     double omega, double unit, bool units, LabelPlacer &labels)
 {
-    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis.locus, omega);
+    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis, omega);
     if (!at)
         return;
     const Point p = toPixel(mapping, at->phaseDeg + loop.analysis.phaseShiftDeg, at->gainDb);
@@ -376,7 +376,7 @@ void LociLayer::draw(
         // Phase margin: along 0 dB from the gain crossover to the critical point.
         if (q.gainCrossover && q.phaseMarginDeg) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.gainCrossover)) {
+                = LocusPointAt(loop.analysis, *q.gainCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 const double target = phase - *q.phaseMarginDeg; // the critical point's phase
                 surface.setPenColor(loop.color);
@@ -391,7 +391,7 @@ void LociLayer::draw(
         // Gain margin: at the phase crossover, from the locus up or down to 0 dB.
         if (q.phaseCrossover && q.gainMarginDb) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.phaseCrossover)) {
+                = LocusPointAt(loop.analysis, *q.phaseCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 surface.setPenColor(loop.color);
                 surface.setPenWidth(marginWidth);
@@ -404,8 +404,7 @@ void LociLayer::draw(
         surface.setPenWidth(1);
         // Resonance peak: its point, and the iso-gain contour at the peak through it.
         if (q.peakDb && q.peakOmega && *q.peakOmega > 0) {
-            if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.peakOmega)) {
+            if (const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis, *q.peakOmega)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 drawIsogainThrough(surface, mapping, *q.peakDb, at->phaseDeg + shift, loop.color);
                 if (mapping.frame.contains(p.x, p.y)) {
@@ -418,8 +417,7 @@ void LociLayer::draw(
         }
         // Bandwidth: its point, on the contour 3 dB below the low-frequency closed loop.
         if (q.bandwidth) {
-            if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis.locus, *q.bandwidth)) {
+            if (const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis, *q.bandwidth)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 if (mapping.frame.contains(p.x, p.y)) {
                     surface.setPenColor(loop.color);

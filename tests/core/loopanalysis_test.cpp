@@ -1,5 +1,6 @@
 // Loop analysis by its properties: locus points are the function's values, the quantities sit
-// where they say; and measured data read as the function it samples.
+// where they say, the look-up between samples is the loop's value; and measured data read as
+// the function it samples.
 #include "core/loopanalysis.h"
 #include "loopcheck.h"
 
@@ -50,6 +51,93 @@ TEST(LoopAnalysis, LocusPointsAreTheFunctionsValuesAndQuantitiesSitWhereTheySay)
             }
         }
     }
+}
+
+// Between two samples of the locus, the look-up is the loop's own value at that frequency (times
+// the analysis gain), its phase on the turn of its neighbours; also where the samples lie far
+// apart, off the chart.
+TEST(LoopAnalysis, LocusPointBetweenSamplesIsTheLoopAtThatFrequency)
+{
+    const FactoredLoop loops[] = {
+        { 4, 0, { { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 2, -1 } } },
+        { 20, 0, { { 1, 0.4, 4, 1 }, { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 1, 0.08, 16, -1 } } },
+        { 0.5, 0.2, { { 0, 1, 0, -1 }, { 0, 0.5, 1, -1 } } },
+        { 8, 0, { { 1, 0, 4, -1 } } }, // poles on the axis at 2 rad/s
+        { -2, 0, { { 0, 1, 1, -1 }, { 0, 0.2, 1, -1 } } },
+        { 1000, 0.05,
+            { { 0, 1, 2, 1 }, { 0, 1, 5, 1 }, { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 3, -1 },
+                { 0, 1, 10, -2 }, { 1, 2, 25, -1 }, { 0, 1, 20, -1 }, { 0, 1, 40, -1 },
+                { 0, 1, 50, -1 } } },
+    };
+    for (const FactoredLoop &loop : loops) {
+        SCOPED_TRACE(loop.text());
+        for (const double gainDb : { 0.0, 6.0 }) {
+            const LoopAnalysis a = AnalyseLoop(TransferFunction::parse(loop.text()), gainDb, {});
+            const double k = std::pow(10.0, gainDb / 20);
+            int farApart = 0;
+            for (std::size_t i = 0; i + 1 < a.locus.size(); ++i) {
+                const ResponsePoint &before = a.locus[i];
+                const ResponsePoint &after = a.locus[i + 1];
+                farApart += after.omega > 1.1 * before.omega ? 1 : 0;
+                for (const double share : { 0.3, 0.5 }) {
+                    const double omega = before.omega * std::pow(after.omega / before.omega, share);
+                    const std::optional<ResponsePoint> p = LocusPointAt(a, omega);
+                    ASSERT_TRUE(p) << omega;
+                    EXPECT_NEAR(p->gainDb, loop.gainDb(omega) + 20 * std::log10(k), 1e-3) << omega;
+                    EXPECT_LT(turnsApart(p->phaseDeg, loop.phaseDeg(omega)), 0.01) << omega;
+                    EXPECT_LT(std::min(std::fabs(p->phaseDeg - before.phaseDeg),
+                                  std::fabs(p->phaseDeg - after.phaseDeg)),
+                        90)
+                        << omega;
+                }
+            }
+            EXPECT_GT(farApart, 10);
+            EXPECT_FALSE(LocusPointAt(a, a.locus.front().omega * 0.99));
+            EXPECT_FALSE(LocusPointAt(a, a.locus.back().omega * 1.01));
+        }
+    }
+}
+
+// Measured data are their points, and linear in log frequency between them: sparse points, where
+// interpolating in frequency itself would be far off.
+TEST(MeasuredLoop, LocusPointBetweenPointsIsLinearInLogFrequency)
+{
+    const FactoredLoop loop { 4, 0, { { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 2, -1 } } };
+    MeasuredResponse data;
+    for (int i = 0; i <= 16; ++i) {
+        const double omega = std::pow(10.0, -2 + 0.25 * i);
+        data.omega.push_back(omega);
+        data.gainDb.push_back(loop.gainDb(omega));
+        data.phaseDeg.push_back(loop.phaseDeg(omega));
+    }
+    const double gainDb = 3;
+    const LoopAnalysis a = AnalyseMeasuredLoop(data, gainDb, {});
+    ASSERT_EQ(a.locus.size(), data.omega.size());
+    for (std::size_t i = 0; i + 1 < data.omega.size(); ++i) {
+        for (const double share : { 0.2, 0.5, 0.9 }) {
+            const double omega = data.omega[i] * std::pow(data.omega[i + 1] / data.omega[i], share);
+            const std::optional<ResponsePoint> p = LocusPointAt(a, omega);
+            ASSERT_TRUE(p);
+            const double t
+                = std::log(omega / data.omega[i]) / std::log(data.omega[i + 1] / data.omega[i]);
+            EXPECT_NEAR(p->gainDb,
+                gainDb + data.gainDb[i] + t * (data.gainDb[i + 1] - data.gainDb[i]), 1e-9);
+            EXPECT_NEAR(p->phaseDeg,
+                data.phaseDeg[i] + t * (data.phaseDeg[i + 1] - data.phaseDeg[i]), 1e-9);
+        }
+    }
+}
+
+// An analysis made of points only is looked up in its points.
+TEST(LoopAnalysis, LocusPointWithoutAModelIsTheLookUpInThePoints)
+{
+    LoopAnalysis a;
+    a.locus = { { 1, 0, -90 }, { 10, -20, -180 } };
+    const std::optional<ResponsePoint> p = LocusPointAt(a, std::sqrt(10.0));
+    ASSERT_TRUE(p);
+    EXPECT_DOUBLE_EQ(p->gainDb, -10);
+    EXPECT_DOUBLE_EQ(p->phaseDeg, -135);
+    EXPECT_FALSE(LocusPointAt(a, 11));
 }
 
 // Measured data: the function sampled densely reads as the function.
