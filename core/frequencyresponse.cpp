@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace velmora {
 
@@ -169,10 +170,10 @@ std::complex<long double> DelayFactor(double omega, long double delay)
 }
 
 ResponseSampler::ResponseSampler(const ResponseModel &model, const LoopGain &gain,
-    const LoopStructure &structure, const AnalysisOptions &options)
+    LoopStructure structure, const AnalysisOptions &options)
     : m_model(model)
     , m_gain(gain)
-    , m_structure(structure)
+    , m_structure(std::move(structure))
     , m_options(options)
     , m_pixelsPerDegree(ChartWidth / (options.phaseMax - options.phaseMin))
     , m_pixelsPerDb(ChartHeight / (options.gainMax - options.gainMin))

@@ -54,12 +54,11 @@ struct LocusWindow {
 // where the locus is drawn: at most one pixel of a 600 x 950 chart and 2 degrees of phase
 // between neighbours. An interval is cut into as many pieces, equal in log frequency, as its
 // worst step asks for, and the pieces are checked again; an interval with a root on the axis is
-// never cut. The model, the structure and the options are referred to, and must outlive the
-// sampler.
+// never cut. The model is referred to, and must outlive the sampler.
 class ResponseSampler {
 public:
-    ResponseSampler(const ResponseModel &model, const LoopGain &gain,
-        const LoopStructure &structure, const AnalysisOptions &options);
+    ResponseSampler(const ResponseModel &model, const LoopGain &gain, LoopStructure structure,
+        const AnalysisOptions &options);
 
     // The coarse samples over the wanted range (the options' or, without them, one chosen from
     // the poles and zeros: about 1.5 decades beyond the extreme break frequencies, wider with a
@@ -85,8 +84,8 @@ private:
 
     const ResponseModel &m_model;
     LoopGain m_gain;
-    const LoopStructure &m_structure;
-    const AnalysisOptions &m_options;
+    LoopStructure m_structure;
+    AnalysisOptions m_options;
     double m_pixelsPerDegree;
     double m_pixelsPerDb;
 };
