@@ -3,9 +3,12 @@
 #pragma once
 
 #include "core/chartsettings.h"
+#include "core/frequencyresponse.h"
 #include "core/measuredresponse.h"
+#include "core/responsemodel.h"
 #include "core/transferfunction.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,19 +20,6 @@ struct ResponsePoint {
     double omega;
     double gainDb;
     double phaseDeg;
-};
-
-// How finely the locus is sampled: the chart's extents, on which consecutive points lie at most
-// one pixel apart at 600 x 950 (and at most 2 degrees of phase apart while the locus is within
-// reach of the chart), and an optional frequency range that replaces the one chosen from the
-// loop.
-struct AnalysisOptions {
-    double gainMin = -30; // dB
-    double gainMax = 40;
-    double phaseMin = -260; // degrees
-    double phaseMax = 10;
-    std::optional<double> omegaMin; // rad/s
-    std::optional<double> omegaMax;
 };
 
 // Sampling for a chart of these settings' extents, over the frequency range chosen from the loop.
@@ -63,11 +53,28 @@ struct LoopAnalysis {
     double phaseShiftDeg = 0;
     // Closed-loop poles of a rational loop (roots of K N + D); empty with a delay or for data.
     std::vector<std::complex<double>> closedLoopPoles;
+    // The loop as analysed (measured data within the analysed range), and the gain (dB) it was
+    // analysed with: the loop can be evaluated at any frequency. Empty in an analysis made of
+    // points only.
+    std::shared_ptr<const ResponseModel> model;
+    double gainDb = 0;
 };
 
 // A point of a locus at a frequency, by interpolation in log frequency between its samples:
 // nothing outside the sampled range.
 std::optional<ResponsePoint> LocusPointAt(const std::vector<ResponsePoint> &locus, double omega);
+
+// The point of the analysed loop at a frequency within its locus's range (nothing outside it):
+// the model's own value at the analysis gain, its phase unwrapped consistently with the locus's
+// samples around omega. Exact for a rational loop; for measured data, linear in log frequency
+// between the data points. Without a model, the look-up in the locus above.
+std::optional<ResponsePoint> LocusPointAt(const LoopAnalysis &analysis, double omega);
+
+// Any loop model at K = 10^(gainDb / 20): sampled adaptively where the model is defined at every
+// frequency (see AnalyseLoop), or taken at its points for measured data (see
+// AnalyseMeasuredLoop); crossings and the peak refined on the model.
+LoopAnalysis AnalyseResponse(
+    std::shared_ptr<const ResponseModel> model, double gainDb, const AnalysisOptions &options);
 
 // The loop K G(s) with K = 10^(gainDb / 20): sampled adaptively over a range chosen from its
 // poles and zeros (about 1.5 decades beyond the lowest and highest break frequencies, wider for

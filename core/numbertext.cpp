@@ -18,52 +18,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The longest leading part of a text that fits the number grammar.
-struct NumberScan {
-    bool negative = false;
-    bool hasDigits = false; // at least one mantissa digit, before or after the point
-    std::size_t begin = 0; // first character after the sign
-    std::size_t end = 0; // one past the last character taken
-    std::size_t exponentBegin = std::string_view::npos; // the "E", when an exponent was taken
-};
-
-NumberScan scanNumber(std::string_view text)
-{
-    NumberScan scan;
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        scan.negative = text[i] == '-';
-        ++i;
-    }
-    scan.begin = i;
-    while (i < text.size() && isDigit(text[i])) {
-        scan.hasDigits = true;
-        ++i;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && isDigit(text[i])) {
-            scan.hasDigits = true;
-            ++i;
-        }
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < text.size() && isDigit(text[j])) {
-            while (j < text.size() && isDigit(text[j]))
-                ++j;
-            scan.exponentBegin = i;
-            i = j;
-        }
-    }
-    scan.end = i;
-    return scan;
-}
-
 // Decimal order of magnitude of the leading nonzero digit of a scanned number, saturated far
 // beyond the double range; only its sign matters, to tell overflow from underflow.
 std::int64_t decimalMagnitude(std::string_view text, const NumberScan &scan)
@@ -247,14 +201,51 @@ std::string trimFixed(std::string text)
 
 } // namespace
 
+NumberScan ScanNumber(std::string_view text)
+{
+    NumberScan scan;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        scan.negative = text[i] == '-';
+        ++i;
+    }
+    scan.begin = i;
+    while (i < text.size() && isDigit(text[i])) {
+        scan.hasDigits = true;
+        ++i;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && isDigit(text[i])) {
+            scan.hasDigits = true;
+            ++i;
+        }
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            while (j < text.size() && isDigit(text[j]))
+                ++j;
+            scan.exponentBegin = i;
+            i = j;
+        }
+    }
+    scan.end = i;
+    return scan;
+}
+
 double TextToReal(std::string_view text)
 {
-    return convertScanned(text, scanNumber(text));
+    return convertScanned(text, ScanNumber(text));
 }
 
 std::optional<double> StrictTextToReal(std::string_view text)
 {
-    const NumberScan scan = scanNumber(text);
+    const NumberScan scan = ScanNumber(text);
     if (!scan.hasDigits || scan.end != text.size())
         return std::nullopt;
     return convertScanned(text, scan);

@@ -7,6 +7,19 @@
 
 namespace velmora {
 
+// The longest leading part of a text that fits the number grammar below: blanks (character 32),
+// one optional sign, digits, optionally "." and digits, optionally "E"/"e", an optional sign and
+// at least one digit (an "E" without a digit after it is not taken). Positions count bytes.
+struct NumberScan {
+    bool negative = false;
+    bool hasDigits = false; // at least one mantissa digit, before or after the point
+    std::size_t begin = 0; // first character after the sign
+    std::size_t end = 0; // one past the last character taken
+    std::size_t exponentBegin = std::string_view::npos; // the "E", when an exponent was taken
+};
+
+NumberScan ScanNumber(std::string_view text);
+
 // Reads a number from text and never refuses it. Grammar, from the left: blanks (character 32),
 // one optional sign, digits, optionally "." and digits, optionally "E"/"e", an optional sign and at
 // least one digit. Text that breaks off gives the value of its longest leading part that fits the

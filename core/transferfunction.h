@@ -87,7 +87,9 @@ private:
         int exponent = 0; // for Power
     };
 
-    template <typename Real> std::complex<Real> evaluate(std::complex<Real> s) const;
+    // Runs the program on numbers of type Number, s being the variable: complex values in
+    // double or extended precision, or values carrying their derivative dG/ds.
+    template <typename Number> Number run(const Number &s) const;
     void prepareQuickParts();
 
     std::string m_text;

@@ -225,7 +225,7 @@ void drawIsogainThrough(
 void drawFrequencyMark(DrawingSurface &surface, const ChartMapping &mapping, const SceneLoop &loop,
     double omega, double unit, bool units, LabelPlacer &labels)
 {
-    const std::optional<ResponsePoint> at = LocusPointAt(loop.analysis->locus, omega);
+    const std::optional<ResponsePoint> at = LocusPointAt(*loop.analysis, omega);
     if (!at)
         return;
     const Point p = toPixel(mapping, at->phaseDeg + loop.analysis->phaseShiftDeg, at->gainDb);
@@ -282,7 +282,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
         // Phase margin: along 0 dB from the gain crossover to the critical point.
         if (q.gainCrossover && q.phaseMarginDeg) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis->locus, *q.gainCrossover)) {
+                = LocusPointAt(*loop.analysis, *q.gainCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 const double target = phase - *q.phaseMarginDeg; // the critical point's phase
                 surface.setPenColor(loop.color);
@@ -297,7 +297,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
         // Gain margin: at the phase crossover, from the locus up or down to 0 dB.
         if (q.phaseCrossover && q.gainMarginDb) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis->locus, *q.phaseCrossover)) {
+                = LocusPointAt(*loop.analysis, *q.phaseCrossover)) {
                 const double phase = at->phaseDeg + shift;
                 surface.setPenColor(loop.color);
                 surface.setPenWidth(marginWidth);
@@ -311,7 +311,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
         // Resonance peak: its point, and the iso-gain contour at the peak through it.
         if (q.peakDb && q.peakOmega && *q.peakOmega > 0) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis->locus, *q.peakOmega)) {
+                = LocusPointAt(*loop.analysis, *q.peakOmega)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 drawIsogainThrough(surface, mapping, *q.peakDb, at->phaseDeg + shift, loop.color);
                 if (mapping.frame.contains(p.x, p.y)) {
@@ -325,7 +325,7 @@ void DrawLoci(DrawingSurface &surface, const ChartMapping &mapping, const Render
         // Bandwidth: its point, on the contour 3 dB below the low-frequency closed loop.
         if (q.bandwidth) {
             if (const std::optional<ResponsePoint> at
-                = LocusPointAt(loop.analysis->locus, *q.bandwidth)) {
+                = LocusPointAt(*loop.analysis, *q.bandwidth)) {
                 const Point p = toPixel(mapping, at->phaseDeg + shift, at->gainDb);
                 if (mapping.frame.contains(p.x, p.y)) {
                     surface.setPenColor(loop.color);

@@ -1,7 +1,8 @@
 // Loop analysis by its properties: locus points are the function's values, the quantities sit
-// where they say, the phase starts on the right turn, the Nyquist count agrees with the roots,
-// the locus is dense where it is drawn; and measured data read as the function it samples.
+// where they say, the look-up between samples is the loop's value; and measured data read as
+// the function it samples.
 #include "core/loopanalysis.h"
+#include "loopcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -9,43 +10,9 @@
 #include <numbers>
 
 using namespace velmora;
+using namespace velmora::test;
 
 namespace {
-
-const char *const Loops[] = {
-    "10/((s+1)*(0.5*s+1)*(0.1*s+1))",
-    "4/(s*(s+1)*(s+2))",
-    "5*(s+0.5)^3/(s^3*(0.05*s+1)^2)",
-    "0.5/(s*(s^2+0.2*s+4))",
-    "2*(1-0.5*s)/(s*(s+1)*(0.2*s+1))",
-    "2*(s+3)/(s*(s-1))",
-    "0.5*exp(-0.2*s)/(s*(0.5*s+1))",
-    "3*exp(-0.5*s)/(2*s+1)",
-    "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))",
-    "-2/((s+1)*(0.2*s+1))",
-    "8/(s^2+4)",
-};
-
-struct Direct {
-    double gainDb;
-    double phaseDeg; // wrapped
-    double closedDb;
-};
-
-Direct direct(const TransferFunction &f, double gainDb, double omega)
-{
-    const std::complex<long double> g = std::pow(10.0L, gainDb / 20.0L)
-        * f.rationalValue(std::complex<long double>(0, omega))
-        * std::polar(1.0L, -omega * f.delay());
-    return { static_cast<double>(20 * std::log10(std::abs(g))),
-        static_cast<double>(std::arg(g) * 180 / std::numbers::pi_v<long double>),
-        static_cast<double>(20 * std::log10(std::abs(g / (1.0L + g)))) };
-}
-
-double turnsApart(double a, double b)
-{
-    return std::fabs(std::remainder(a - b, 360.0));
-}
 
 TEST(LoopAnalysis, LocusPointsAreTheFunctionsValuesAndQuantitiesSitWhereTheySay)
 {
@@ -86,102 +53,91 @@ TEST(LoopAnalysis, LocusPointsAreTheFunctionsValuesAndQuantitiesSitWhereTheySay)
     }
 }
 
-TEST(LoopAnalysis, PhaseStartsOnItsLowFrequencyTurn)
+// Between two samples of the locus, the look-up is the loop's own value at that frequency (times
+// the analysis gain), its phase on the turn of its neighbours; also where the samples lie far
+// apart, off the chart.
+TEST(LoopAnalysis, LocusPointBetweenSamplesIsTheLoopAtThatFrequency)
 {
-    const struct {
-        const char *text;
-        double phase; // degrees, as omega -> 0
-    } cases[] = {
-        { "1/s", -90 },
-        { "1/s^2", -180 },
-        { "5*(s+0.5)^3/(s^3*(0.05*s+1)^2)", -270 },
-        { "(s+1)^4/s^4", -360 },
-        { "-2/((s+1)*(0.2*s+1))", -180 },
-        { "2*(s+3)/(s*(s-1))", -270 },
-        { "s/(s+1)", 90 },
+    const FactoredLoop loops[] = {
+        { 4, 0, { { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 2, -1 } } },
+        { 20, 0, { { 1, 0.4, 4, 1 }, { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 1, 0.08, 16, -1 } } },
+        { 0.5, 0.2, { { 0, 1, 0, -1 }, { 0, 0.5, 1, -1 } } },
+        { 8, 0, { { 1, 0, 4, -1 } } }, // poles on the axis at 2 rad/s
+        { -2, 0, { { 0, 1, 1, -1 }, { 0, 0.2, 1, -1 } } },
+        { 1000, 0.05,
+            { { 0, 1, 2, 1 }, { 0, 1, 5, 1 }, { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 3, -1 },
+                { 0, 1, 10, -2 }, { 1, 2, 25, -1 }, { 0, 1, 20, -1 }, { 0, 1, 40, -1 },
+                { 0, 1, 50, -1 } } },
     };
-    for (const auto &c : cases) {
-        const LoopAnalysis a = AnalyseLoop(TransferFunction::parse(c.text), 0, {});
-        // Near the anchor: on its turn, not a whole turn away.
-        EXPECT_NEAR(a.locus.front().phaseDeg, c.phase, 30) << c.text;
-    }
-}
-
-TEST(LoopAnalysis, NyquistCountAgreesWithTheClosedLoopRoots)
-{
-    // The same rational loops, with a delay too short to matter: the count then comes from the
-    // Nyquist criterion instead of the roots.
-    for (const char *text : { "4/(s*(s+1)*(s+2))", "8/(s*(s+1)*(s+2))",
-             "2*(1-0.5*s)/(s*(s+1)*(0.2*s+1))", "2*(s+3)/(s*(s-1))", "0.5*(s+3)/(s*(s-1))",
-             "-2/((s+1)*(0.2*s+1))", "100*(s+1)^2/(s^3*(0.1*s+1))",
-             "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))", "40/((s+1)^3)", "1/(s-2)" }) {
-        const LoopAnalysis rational = AnalyseLoop(TransferFunction::parse(text), 0, {});
-        const std::string delayed = std::string("exp(-1e-6*s)*(") + text + ")";
-        const LoopAnalysis nyquist = AnalyseLoop(TransferFunction::parse(delayed), 0, {});
-        EXPECT_EQ(nyquist.quantities.closedLoopRhpPoles, rational.quantities.closedLoopRhpPoles)
-            << text;
-        EXPECT_EQ(nyquist.quantities.stable, rational.quantities.stable) << text;
-        EXPECT_FALSE(rational.closedLoopPoles.empty()) << text;
-        EXPECT_TRUE(nyquist.closedLoopPoles.empty()) << text;
-    }
-}
-
-TEST(LoopAnalysis, DenseWhereDrawnAndTheGainFactorOnlyShiftsTheLocus)
-{
-    const AnalysisOptions options; // the default chart
-    const double pixelsPerDegree = 570 / (options.phaseMax - options.phaseMin);
-    const double pixelsPerDb = 930 / (options.gainMax - options.gainMin);
-    for (const char *text : Loops) {
-        const LoopAnalysis a = AnalyseLoop(TransferFunction::parse(text), 0, options);
-        int drawnSteps = 0;
-        for (std::size_t i = 1; i < a.locus.size(); ++i) {
-            const ResponsePoint &p = a.locus[i - 1];
-            const ResponsePoint &q = a.locus[i];
-            const auto onChart = [&](const ResponsePoint &r) {
-                const double phase = r.phaseDeg + a.phaseShiftDeg;
-                return r.gainDb > options.gainMin && r.gainDb < options.gainMax
-                    && phase > options.phaseMin && phase < options.phaseMax;
-            };
-            if (!onChart(p) || !onChart(q))
-                continue;
-            ++drawnSteps;
-            const double dx = (q.phaseDeg - p.phaseDeg) * pixelsPerDegree;
-            const double dy = (q.gainDb - p.gainDb) * pixelsPerDb;
-            ASSERT_LE(std::hypot(dx, dy), 1.0 + 1e-9) << text << " at " << p.omega;
-            ASSERT_LE(std::fabs(q.phaseDeg - p.phaseDeg), 2.0 + 1e-9) << text;
+    for (const FactoredLoop &loop : loops) {
+        SCOPED_TRACE(loop.text());
+        for (const double gainDb : { 0.0, 6.0 }) {
+            const LoopAnalysis a = AnalyseLoop(TransferFunction::parse(loop.text()), gainDb, {});
+            const double k = std::pow(10.0, gainDb / 20);
+            int farApart = 0;
+            for (std::size_t i = 0; i + 1 < a.locus.size(); ++i) {
+                const ResponsePoint &before = a.locus[i];
+                const ResponsePoint &after = a.locus[i + 1];
+                farApart += after.omega > 1.1 * before.omega ? 1 : 0;
+                for (const double share : { 0.3, 0.5 }) {
+                    const double omega = before.omega * std::pow(after.omega / before.omega, share);
+                    const std::optional<ResponsePoint> p = LocusPointAt(a, omega);
+                    ASSERT_TRUE(p) << omega;
+                    EXPECT_NEAR(p->gainDb, loop.gainDb(omega) + 20 * std::log10(k), 1e-3) << omega;
+                    EXPECT_LT(turnsApart(p->phaseDeg, loop.phaseDeg(omega)), 0.01) << omega;
+                    EXPECT_LT(std::min(std::fabs(p->phaseDeg - before.phaseDeg),
+                                  std::fabs(p->phaseDeg - after.phaseDeg)),
+                        90)
+                        << omega;
+                }
+            }
+            EXPECT_GT(farApart, 10);
+            EXPECT_FALSE(LocusPointAt(a, a.locus.front().omega * 0.99));
+            EXPECT_FALSE(LocusPointAt(a, a.locus.back().omega * 1.01));
         }
-        EXPECT_GT(drawnSteps, 50) << text;
     }
-    // 6 dB more: the same phases at each frequency, 6 dB higher.
-    const TransferFunction f = TransferFunction::parse("4/(s*(s+1)*(s+2))");
-    const LoopAnalysis base = AnalyseLoop(f, 0, {});
-    const LoopAnalysis raised = AnalyseLoop(f, 6, {});
-    const ResponsePoint &p = raised.locus[raised.locus.size() / 2];
-    EXPECT_NEAR(p.gainDb - direct(f, 0, p.omega).gainDb, 6, 1e-9);
-    EXPECT_NEAR(p.phaseDeg, LocusPointAt(base.locus, p.omega)->phaseDeg, 0.1);
-    EXPECT_LT(*raised.quantities.gainMarginDb, *base.quantities.gainMarginDb - 5.99);
 }
 
-TEST(LoopAnalysis, RangeOptionsLimitTheLocusAndKeepThePhaseTurn)
+// Measured data are their points, and linear in log frequency between them: sparse points, where
+// interpolating in frequency itself would be far off.
+TEST(MeasuredLoop, LocusPointBetweenPointsIsLinearInLogFrequency)
 {
-    AnalysisOptions options;
-    options.omegaMin = 2;
-    options.omegaMax = 20;
-    const LoopAnalysis a
-        = AnalyseLoop(TransferFunction::parse("5*(s+0.5)^3/(s^3*(0.05*s+1)^2)"), 0, options);
-    EXPECT_GE(a.locus.front().omega, 2);
-    EXPECT_LE(a.locus.back().omega, 20);
-    // Started above every break, the phase still counts its three integrators.
-    EXPECT_LT(turnsApart(a.locus.front().phaseDeg,
-                  direct(TransferFunction::parse("5*(s+0.5)^3/(s^3*(0.05*s+1)^2)"), 0,
-                      a.locus.front().omega)
-                      .phaseDeg),
-        1e-9);
-    const LoopAnalysis full
-        = AnalyseLoop(TransferFunction::parse("5*(s+0.5)^3/(s^3*(0.05*s+1)^2)"), 0, {});
-    const std::optional<ResponsePoint> same = LocusPointAt(full.locus, a.locus.front().omega);
-    ASSERT_TRUE(same);
-    EXPECT_NEAR(a.locus.front().phaseDeg, same->phaseDeg, 0.1);
+    const FactoredLoop loop { 4, 0, { { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 2, -1 } } };
+    MeasuredResponse data;
+    for (int i = 0; i <= 16; ++i) {
+        const double omega = std::pow(10.0, -2 + 0.25 * i);
+        data.omega.push_back(omega);
+        data.gainDb.push_back(loop.gainDb(omega));
+        data.phaseDeg.push_back(loop.phaseDeg(omega));
+    }
+    const double gainDb = 3;
+    const LoopAnalysis a = AnalyseMeasuredLoop(data, gainDb, {});
+    ASSERT_EQ(a.locus.size(), data.omega.size());
+    for (std::size_t i = 0; i + 1 < data.omega.size(); ++i) {
+        for (const double share : { 0.2, 0.5, 0.9 }) {
+            const double omega = data.omega[i] * std::pow(data.omega[i + 1] / data.omega[i], share);
+            const std::optional<ResponsePoint> p = LocusPointAt(a, omega);
+            ASSERT_TRUE(p);
+            const double t
+                = std::log(omega / data.omega[i]) / std::log(data.omega[i + 1] / data.omega[i]);
+            EXPECT_NEAR(p->gainDb,
+                gainDb + data.gainDb[i] + t * (data.gainDb[i + 1] - data.gainDb[i]), 1e-9);
+            EXPECT_NEAR(p->phaseDeg,
+                data.phaseDeg[i] + t * (data.phaseDeg[i + 1] - data.phaseDeg[i]), 1e-9);
+        }
+    }
+}
+
+// An analysis made of points only is looked up in its points.
+TEST(LoopAnalysis, LocusPointWithoutAModelIsTheLookUpInThePoints)
+{
+    LoopAnalysis a;
+    a.locus = { { 1, 0, -90 }, { 10, -20, -180 } };
+    const std::optional<ResponsePoint> p = LocusPointAt(a, std::sqrt(10.0));
+    ASSERT_TRUE(p);
+    EXPECT_DOUBLE_EQ(p->gainDb, -10);
+    EXPECT_DOUBLE_EQ(p->phaseDeg, -135);
+    EXPECT_FALSE(LocusPointAt(a, 11));
 }
 
 // Measured data: the function sampled densely reads as the function.

@@ -1,12 +1,14 @@
 // Loops over the chart, read back from what is drawn: the margins read on the drawn locus are
-// the computed ones, the locus stays in the frame, labels do not overlap, and no loop draws
-// nothing.
+// the computed ones, the dashed contour through the peak is the peak's closed-loop gain, the
+// locus stays in the frame, labels do not overlap, and no loop draws nothing.
+#include "core/closedloop.h"
 #include "core/numbertext.h"
 #include "plot/locus.h"
 #include "recordingsurface.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace velmora;
@@ -96,6 +98,52 @@ TEST(Loci, MarginsReadOnTheDrawnLocusAreTheComputedOnes)
             for (const std::vector<PathStep> &run : drawn.runs)
                 for (const PathStep &p : run)
                     ASSERT_TRUE(mapping.frame.contains(p.x, p.y)) << p.x << ", " << p.y;
+        }
+    }
+}
+
+// Every point of the dashed contour drawn through the peak, mapped back to the open-loop plane,
+// has the peak's closed-loop gain Mr within what one pixel allows: Mr lies between the least and
+// the largest closed-loop gain over the square of +/- one pixel around the point.
+TEST(Loci, DashedContourThroughThePeakHasThePeaksClosedLoopGain)
+{
+    for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
+             std::pair { ClipboardProfile(), ImageSize { 600, 950 } } }) {
+        const ChartMapping mapping
+            = MappingOf(FrameOf(size.width, size.height), DefaultChartSettings());
+        for (const char *text : { "4/(s*(s+1)*(s+2))", "2*exp(-0.2*s)/(s*(0.5*s+1))",
+                 "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))", "0.5/(s*(s^2+0.2*s+4))" }) {
+            SCOPED_TRACE(text);
+            auto analysis = std::make_shared<const LoopAnalysis>(
+                AnalyseLoop(TransferFunction::parse(text), 0, {}));
+            const LoopQuantities q = analysis->quantities;
+            ASSERT_TRUE(q.peakDb && q.peakOmega && *q.peakOmega > 0);
+            RecordingSurface surface(size.width, size.height);
+            DrawLoci(surface, mapping, profile, { SceneLoop { analysis, Red, text } }, {}, Black);
+            std::vector<Operation> dashed;
+            bool inDashes = false;
+            for (const Operation &o : surface.operations()) {
+                if (o.op == Op::PenStyle)
+                    inDashes = o.x == static_cast<int>(PenStyle::Dashed);
+                else if (inDashes && (o.op == Op::MoveTo || o.op == Op::LineTo))
+                    dashed.push_back(o);
+            }
+            ASSERT_GT(dashed.size(), 20u);
+            for (const Operation &o : dashed) {
+                double low = INFINITY;
+                double high = -INFINITY;
+                for (int i = -2; i <= 2; ++i) {
+                    for (int j = -2; j <= 2; ++j) {
+                        const GainPhase open { mapping.gainAt(o.y + j / 2.0),
+                            mapping.phaseAt(o.x + i / 2.0) };
+                        const double closed = ClosedLoopOf(open).gainDb;
+                        low = std::min(low, closed);
+                        high = std::max(high, closed);
+                    }
+                }
+                EXPECT_LE(low, *q.peakDb) << o.x << ", " << o.y;
+                EXPECT_GE(high, *q.peakDb) << o.x << ", " << o.y;
+            }
         }
     }
 }

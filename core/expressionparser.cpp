@@ -1,0 +1,401 @@
+// core/expressionparser.cpp — expressions in s read into rational functions times a delay
+// (core layer)
+#include "core/expressionparser.h"
+
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace velmora {
+
+namespace {
+
+constexpr int MaxExponent = 99;
+constexpr int MaxDegree = 60;
+// Parentheses and signs nest at most so deep: the parser recurses once per level, and a
+// pasted wall of "(" must be refused, not overflow the stack.
+constexpr int MaxNesting = 200;
+
+// A subexpression reduced to N / D * exp(-T s).
+struct Reduced {
+    Polynomial numerator;
+    Polynomial denominator;
+    long double delay = 0;
+};
+
+std::string quoted(std::string_view text)
+{
+    return "« " + std::string(text) + " »";
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+ExpressionError::ExpressionError(int column, const std::string &what)
+    : std::runtime_error("colonne " + std::to_string(column) + " : " + what)
+    , m_column(column)
+{
+}
+
+// Recursive descent over the text, reducing each subexpression to N / D * exp(-T s) and writing
+// the postfix program that evaluates it as typed.
+class ExpressionParser {
+public:
+    explicit ExpressionParser(std::string_view text)
+        : m_text(text)
+    {
+    }
+
+    TransferFunction parse()
+    {
+        skipBlanks();
+        if (atEnd())
+            throw ExpressionError(1, "expression vide");
+        Reduced whole = sum();
+        skipBlanks();
+        if (!atEnd()) {
+            if (peek() == ')')
+                fail(quoted(")") + " sans « ( »");
+            fail("opérateur ou fin de l'expression attendu au lieu de " + quoted(character()));
+        }
+        if (whole.delay < 0)
+            throw ExpressionError(
+                1, "avance exp(+Ts) refusée : le retard doit être positif ou nul");
+        if (std::max(whole.numerator.degree(), whole.denominator.degree()) > MaxDegree)
+            throw ExpressionError(
+                1, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+        TransferFunction function;
+        function.m_text = std::string(m_text);
+        function.m_numerator = std::move(whole.numerator);
+        function.m_denominator = std::move(whole.denominator);
+        function.m_delay = whole.delay;
+        function.m_program = std::move(m_program);
+        function.prepareQuickParts();
+        return function;
+    }
+
+private:
+    using Step = TransferFunction::Step;
+
+    [[noreturn]] void fail(const std::string &what) const { throw ExpressionError(column(), what); }
+    [[noreturn]] void failAt(std::size_t position, const std::string &what) const
+    {
+        throw ExpressionError(columnOf(position), what);
+    }
+
+    // Columns count characters, not bytes: a UTF-8 continuation byte adds none.
+    int columnOf(std::size_t position) const
+    {
+        int column = 1;
+        for (std::size_t i = 0; i < position && i < m_text.size(); ++i)
+            column += (static_cast<unsigned char>(m_text[i]) & 0xC0) == 0x80 ? 0 : 1;
+        return column;
+    }
+    int column() const { return columnOf(m_position); }
+    bool atEnd() const { return m_position >= m_text.size(); }
+    char peek() const { return atEnd() ? '\0' : m_text[m_position]; }
+    // The character at the current position, whole, for messages.
+    std::string character() const
+    {
+        std::size_t end = m_position + 1;
+        while (end < m_text.size() && (static_cast<unsigned char>(m_text[end]) & 0xC0) == 0x80)
+            ++end;
+        return std::string(m_text.substr(m_position, end - m_position));
+    }
+    void skipBlanks()
+    {
+        while (!atEnd() && (peek() == ' ' || peek() == '\t'))
+            ++m_position;
+    }
+    bool startsWord(std::string_view word) const
+    {
+        return m_text.substr(m_position, word.size()) == word;
+    }
+    void expect(char c, const std::string &what)
+    {
+        skipBlanks();
+        if (peek() != c)
+            fail(what);
+        ++m_position;
+    }
+
+    // Appends a step, fusing a binary step with a constant or s pushed just before it.
+    void emit(Step::Kind kind, long double constant = 0, int exponent = 0)
+    {
+        if (!m_program.empty()) {
+            const Step last = m_program.back();
+            if (last.kind == Step::Constant
+                && (kind == Step::Add || kind == Step::Subtract || kind == Step::Multiply)) {
+                const long double c = kind == Step::Subtract ? -last.constant : last.constant;
+                m_program.back()
+                    = { kind == Step::Multiply ? Step::MultiplyConstant : Step::AddConstant, c,
+                          static_cast<double>(c), 0 };
+                return;
+            }
+            if (last.kind == Step::S && kind == Step::Multiply) {
+                m_program.back() = { Step::MultiplyS, 0, 0, 0 };
+                return;
+            }
+        }
+        m_program.push_back({ kind, constant, static_cast<double>(constant), exponent });
+    }
+
+    // sum := product (("+" | "-") product)*
+    Reduced sum()
+    {
+        Reduced left = product();
+        while (true) {
+            skipBlanks();
+            const char op = peek();
+            if (op != '+' && op != '-')
+                return left;
+            const std::size_t where = m_position++;
+            Reduced right = product();
+            emit(op == '+' ? Step::Add : Step::Subtract);
+            left = add(left, right, op == '-', where);
+        }
+    }
+
+    // product := signed (("*" | "/") signed | implicit)*, an implicit product before s, "(" or
+    // exp.
+    Reduced product()
+    {
+        Reduced left = signedFactor();
+        while (true) {
+            skipBlanks();
+            const char op = peek();
+            if (op == '*' || op == '/') {
+                const std::size_t where = m_position++;
+                Reduced right = signedFactor();
+                if (op == '*') {
+                    emit(Step::Multiply);
+                    left = multiply(left, right);
+                } else {
+                    if (right.numerator.isZero())
+                        failAt(where, "dénominateur nul");
+                    emit(Step::Divide);
+                    left = divide(left, right);
+                }
+            } else if (op == 's' || op == '(' || startsWord("exp")) {
+                Reduced right = power();
+                emit(Step::Multiply);
+                left = multiply(left, right);
+            } else {
+                return left;
+            }
+        }
+    }
+
+    // One level deeper for as long as it lives; refused beyond MaxNesting.
+    class Nesting {
+    public:
+        explicit Nesting(ExpressionParser &parser)
+            : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > MaxNesting)
+                m_parser.fail("expression trop imbriquée (" + std::to_string(MaxNesting)
+                    + " niveaux au plus)");
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        ExpressionParser &m_parser;
+    };
+
+    // signed := ("+" | "-") signed | power
+    Reduced signedFactor()
+    {
+        skipBlanks();
+        if (peek() == '-' || peek() == '+') {
+            const bool negative = peek() == '-';
+            const Nesting nested(*this);
+            ++m_position;
+            Reduced operand = signedFactor();
+            if (!negative)
+                return operand;
+            emit(Step::Negate);
+            operand.numerator = -operand.numerator;
+            return operand;
+        }
+        return power();
+    }
+
+    // power := primary ("^" whole number)?
+    Reduced power()
+    {
+        Reduced base = primary();
+        skipBlanks();
+        if (peek() != '^')
+            return base;
+        ++m_position;
+        skipBlanks();
+        const std::size_t start = m_position;
+        while (!atEnd() && isDigit(peek()))
+            ++m_position;
+        int exponent = 0;
+        const auto [end, error]
+            = std::from_chars(m_text.data() + start, m_text.data() + m_position, exponent);
+        if (start == m_position || error != std::errc() || exponent > MaxExponent
+            || (!atEnd() && (peek() == '.' || peek() == 'e' || peek() == 'E')))
+            failAt(start, "exposant entier de 0 à " + std::to_string(MaxExponent) + " attendu");
+        emit(Step::Power, 0, exponent);
+        Reduced result { Polynomial::constant(1), Polynomial::constant(1), 0 };
+        for (int i = 0; i < exponent; ++i) {
+            result = multiply(result, base);
+            if (std::max(result.numerator.degree(), result.denominator.degree()) > MaxDegree)
+                failAt(start, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+        }
+        return result;
+    }
+
+    // primary := number | "s" | "(" sum ")" | "exp" "(" delay ")"
+    Reduced primary()
+    {
+        skipBlanks();
+        if (atEnd())
+            fail("nombre, « s » ou « ( » attendu en fin d'expression");
+        const char c = peek();
+        if (isDigit(c) || c == '.') {
+            const long double value = number();
+            emit(Step::Constant, value);
+            return { Polynomial::constant(value), Polynomial::constant(1), 0 };
+        }
+        if (c == 's') {
+            ++m_position;
+            emit(Step::S);
+            return { Polynomial::s(), Polynomial::constant(1), 0 };
+        }
+        if (c == '(') {
+            const Nesting nested(*this);
+            ++m_position;
+            Reduced inside = sum();
+            expect(')', quoted(")") + " attendue");
+            return inside;
+        }
+        if (startsWord("exp")) {
+            m_position += 3;
+            expect('(', quoted("(") + " attendue après exp");
+            const long double seconds = delay();
+            expect(')', quoted(")") + " attendue");
+            emit(Step::Constant, 1);
+            return { Polynomial::constant(1), Polynomial::constant(1), seconds };
+        }
+        fail("nombre, « s » ou « ( » attendu au lieu de " + quoted(character()));
+    }
+
+    // A decimal number: digits, an optional point and digits, an optional exponent, as the number
+    // text of the whole program reads it (here without blanks or sign, which the grammar of
+    // expressions takes apart).
+    long double number()
+    {
+        const std::size_t start = m_position;
+        const NumberScan scan = ScanNumber(m_text.substr(start));
+        m_position = start + scan.end;
+        if (!scan.hasDigits)
+            failAt(start, "nombre attendu");
+        const std::string_view digits = m_text.substr(start, scan.end);
+        // Read in extended precision: 0.2 is kept as close to 0.2 as the arithmetic allows.
+        long double value = 0;
+        const auto [end, error]
+            = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error == std::errc::result_out_of_range) {
+            // Beyond the extended range: far too large, or so small that it is zero.
+            try {
+                StrictTextToReal(digits);
+            } catch (const FloatingPointError &) {
+                failAt(start, "nombre trop grand");
+            }
+            value = 0;
+        } else if (error != std::errc()) {
+            failAt(start, "nombre attendu");
+        }
+        if (std::fabs(value) > std::numeric_limits<double>::max())
+            failAt(start, "nombre trop grand");
+        return value;
+    }
+
+    // Inside exp( ): -T*s, -Ts, -T s, -s*T, -s, with T >= 0 seconds.
+    long double delay()
+    {
+        skipBlanks();
+        const std::size_t start = m_position;
+        bool negative = false;
+        if (peek() == '-' || peek() == '+') {
+            negative = peek() == '-';
+            ++m_position;
+            skipBlanks();
+        }
+        long double seconds = 1;
+        const bool numberFirst = isDigit(peek()) || peek() == '.';
+        if (numberFirst) {
+            seconds = number();
+            skipBlanks();
+            if (peek() == '*') {
+                ++m_position;
+                skipBlanks();
+            }
+        }
+        if (peek() != 's')
+            fail("retard attendu sous la forme exp(-T*s)");
+        ++m_position;
+        skipBlanks();
+        if (!numberFirst && peek() == '*') {
+            ++m_position;
+            skipBlanks();
+            if (!(isDigit(peek()) || peek() == '.'))
+                fail("retard attendu sous la forme exp(-T*s)");
+            seconds = number();
+        }
+        if (!negative && seconds != 0)
+            failAt(
+                start, "avance exp(+Ts) refusée : le retard doit être exp(-T*s), T positif ou nul");
+        return seconds;
+    }
+
+    Reduced add(const Reduced &a, const Reduced &b, bool subtract, std::size_t where) const
+    {
+        const Polynomial right = subtract ? -b.numerator : b.numerator;
+        // A delay must multiply the whole function: terms of a sum share one, or are zero.
+        long double delay = a.delay;
+        if (a.numerator.isZero())
+            delay = b.delay;
+        else if (!b.numerator.isZero() && a.delay != b.delay)
+            failAt(where, "retard dans une somme : exp(-T*s) doit multiplier toute la fonction");
+        if (a.denominator.coefficients() == b.denominator.coefficients())
+            return { a.numerator + right, a.denominator, delay };
+        return { a.numerator * b.denominator + right * a.denominator, a.denominator * b.denominator,
+            delay };
+    }
+
+    static Reduced multiply(const Reduced &a, const Reduced &b)
+    {
+        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay };
+    }
+
+    static Reduced divide(const Reduced &a, const Reduced &b)
+    {
+        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay };
+    }
+
+    std::string_view m_text;
+    std::size_t m_position = 0;
+    int m_nesting = 0; // parentheses and signs open around m_position
+    std::vector<Step> m_program;
+};
+
+TransferFunction ParseExpression(std::string_view text)
+{
+    return ExpressionParser(text).parse();
+}
+
+} // namespace velmora

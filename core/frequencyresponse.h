@@ -1,0 +1,93 @@
+// core/frequencyresponse.h — the frequency response of a loop at j omega, sampled for the chart:
+// range, adaptive sampling, unwrapped phases (core layer)
+#pragma once
+
+#include "core/responsemodel.h"
+
+#include <complex>
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+// How finely the locus is sampled: the chart's extents, on which consecutive points lie at most
+// one pixel apart at 600 x 950 (and at most 2 degrees of phase apart while the locus is within
+// reach of the chart), and an optional frequency range that replaces the one chosen from the
+// loop.
+struct AnalysisOptions {
+    double gainMin = -30; // dB
+    double gainMax = 40;
+    double phaseMin = -260; // degrees
+    double phaseMax = 10;
+    std::optional<double> omegaMin; // rad/s
+    std::optional<double> omegaMax;
+};
+
+// An angle in degrees reduced to (-180, 180], exactly.
+long double Wrap180(long double degrees);
+// The same for sampling, fast: within an ulp of the exact remainder.
+double Wrap180(double degrees);
+
+// The change of an angle (degrees) between two points, given the change expected from roots on
+// the axis between them: the representative nearest to it.
+double UnwrappedStep(double from, double to, double expected);
+
+// The net order of the roots on the axis strictly between two frequencies.
+int AxisOrderBetween(const std::vector<AxisRoot> &axis, double a, double b);
+
+// The point of K R(j omega) exp(-j omega T) from r = K R(j omega) in double precision;
+// `closedLoop` false leaves the angle of 1 + G and the closed-loop gain at zero.
+QuickPoint QuickPointOf(std::complex<double> r, double omega, long double delay, bool closedLoop);
+
+// exp(-j omega T), exactly 1 without a delay.
+std::complex<long double> DelayFactor(double omega, long double delay);
+
+// Where the locus is drawn: the chart's extents, the phase shifted by whole turns.
+struct LocusWindow {
+    double gainMin, gainMax; // dB
+    double phaseMin, phaseMax; // degrees, in the unshifted phase of the samples
+};
+
+// Samples the response of a loop of known structure in two stages. Coarse: steps of at most 90
+// degrees of phase, with the delay and without it, and 20 degrees of the angle of 1 + G, which
+// is what unwrapping the phase, bracketing every crossing and the Nyquist count need. Dense,
+// where the locus is drawn: at most one pixel of a 600 x 950 chart and 2 degrees of phase
+// between neighbours. An interval is cut into as many pieces, equal in log frequency, as its
+// worst step asks for, and the pieces are checked again; an interval with a root on the axis is
+// never cut. The model is referred to, and must outlive the sampler.
+class ResponseSampler {
+public:
+    ResponseSampler(const ResponseModel &model, const LoopGain &gain, LoopStructure structure,
+        const AnalysisOptions &options);
+
+    // The coarse samples over the wanted range (the options' or, without them, one chosen from
+    // the poles and zeros: about 1.5 decades beyond the extreme break frequencies, wider with a
+    // delay, wide enough for every gain crossover), starting from a grid of 20 points a decade
+    // with lightly damped open- and closed-loop poles and zeros inserted. The phases are
+    // anchored at low frequency, below the wanted range if need be.
+    std::vector<ResponseSample> coarse(
+        const std::vector<std::complex<double>> &closedLoopPoles) const;
+
+    // The samples with the points the chart's window asks for inserted.
+    std::vector<ResponseSample> dense(
+        const std::vector<ResponseSample> &samples, const LocusWindow &window) const;
+
+private:
+    ResponseSample evaluate(double omega, bool closedLoop) const;
+    void unwrap(std::vector<ResponseSample> &samples) const;
+    std::vector<ResponseSample> refined(
+        const std::vector<ResponseSample> &samples, const LocusWindow *window) const;
+    void refine(std::vector<ResponseSample> &out, const ResponseSample &a, const ResponseSample &b,
+        const LocusWindow *window, int depth) const;
+    int pieces(const ResponseSample &a, const ResponseSample &b, const LocusWindow *window) const;
+    bool drawn(const ResponseSample &a, const ResponseSample &b, const LocusWindow &w) const;
+
+    const ResponseModel &m_model;
+    LoopGain m_gain;
+    LoopStructure m_structure;
+    AnalysisOptions m_options;
+    double m_pixelsPerDegree;
+    double m_pixelsPerDb;
+};
+
+} // namespace velmora

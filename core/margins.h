@@ -1,0 +1,30 @@
+// core/margins.h — gain and phase crossovers of a sampled loop and its margins (core layer)
+#pragma once
+
+#include "core/responsemodel.h"
+
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+// Frequencies in rad/s, listed in increasing frequency with the margin found there; the reported
+// margins are those of smallest magnitude (the first of equals).
+struct Margins {
+    std::vector<double> gainCrossovers; // |G| = 0 dB
+    std::vector<double> phaseMargins; // degrees, 180 + phase reduced to (-180, 180]
+    std::vector<double> phaseCrossovers; // phase = -180 + k 360
+    std::vector<double> gainMargins; // dB, -20 log |G|
+    std::optional<double> gainMarginDb;
+    std::optional<double> phaseCrossover;
+    std::optional<double> phaseMarginDeg;
+    std::optional<double> gainCrossover;
+};
+
+// Every crossing of 0 dB and of the levels -180 + k 360 degrees between consecutive samples,
+// refined on the model to full double precision from the bracket the samples give. A sample
+// exactly at 0 dB counts as below, so that a crossing is found once, where the sign changes.
+Margins ReadMargins(
+    const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain);
+
+} // namespace velmora

@@ -1,0 +1,41 @@
+// core/rootfinding.h — roots of real functions of a frequency, to the last bit of a double (core
+// layer)
+#pragma once
+
+#include <concepts>
+#include <type_traits>
+
+namespace velmora {
+
+// A real function of a frequency, referred to, not owned: what the root finders call. It must
+// outlive the call it is passed to.
+class FrequencyFunction {
+public:
+    template <typename F>
+    requires(!std::same_as<std::remove_cvref_t<F>, FrequencyFunction>)
+        && std::invocable<const F &, double> FrequencyFunction(const F &function)
+        : m_function(&function)
+    , m_call([](const void *f, double omega) -> long double {
+        return (*static_cast<const F *>(f))(omega);
+    })
+    {
+    }
+
+    long double operator()(double omega) const { return m_call(m_function, omega); }
+
+private:
+    const void *m_function;
+    long double (*m_call)(const void *, double);
+};
+
+// Brent's method on a bracket [a, b] where f changes sign (a root at an end is that end), to the
+// last bit of a double: the bracket is narrowed until it is two ulps wide, or for at most 200
+// steps.
+double RootBetween(double a, double b, FrequencyFunction f);
+
+// A root in [a, b] to the last bit of a double: first with the quick function, then, on a
+// bracket a few ulps wide around what it found, with the exact one; on the whole bracket with
+// the exact one if the quick function misplaced the root.
+double RefinedRoot(double a, double b, FrequencyFunction quick, FrequencyFunction exact);
+
+} // namespace velmora

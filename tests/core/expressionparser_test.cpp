@@ -1,0 +1,138 @@
+// Expressions read as typed: what they reduce to, how their numbers are read, and how they are
+// refused.
+#include "core/expressionparser.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstring>
+
+using namespace velmora;
+
+namespace {
+
+using Coefficients = std::vector<long double>;
+
+TEST(ExpressionParser, ReducesToNumeratorDenominatorAndDelayAsTyped)
+{
+    struct Case {
+        const char *text;
+        Coefficients numerator;
+        Coefficients denominator;
+        long double delay;
+    };
+    const Case cases[] = {
+        { "2*(s+3)/(s*(s-1))", { 6, 2 }, { 0, -1, 1 }, 0 },
+        { "4/(s*(s+1)*(s+2))", { 4 }, { 0, 2, 3, 1 }, 0 },
+        { "(s+1)(s+2)", { 2, 3, 1 }, { 1 }, 0 },
+        { "2s", { 0, 2 }, { 1 }, 0 },
+        { " -s^2 + 1 ", { 1, 0, -1 }, { 1 }, 0 },
+        { "0.5*exp(-0.2*s)/(s*(0.5*s+1))", { 0.5L }, { 0, 1, 0.5L }, 0.2L },
+        { "3exp(-0.5s)/(2s+1)", { 3 }, { 1, 2 }, 0.5L },
+        { "exp(-s*0.25)exp(-s)/s", { 1 }, { 0, 1 }, 1.25L },
+        { "exp(-0*s)*s/s", { 0, 1 }, { 0, 1 }, 0 }, // the common factor stays
+        { "1/(s+1) + 2/(s+1)", { 3 }, { 1, 1 }, 0 },
+        { "(s+1)^0*5e-1", { 0.5L }, { 1 }, 0 },
+    };
+    for (const Case &c : cases) {
+        const TransferFunction f = TransferFunction::parse(c.text);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(f.numerator().coefficients(), c.numerator);
+        EXPECT_EQ(f.denominator().coefficients(), c.denominator);
+        EXPECT_EQ(f.delay(), c.delay);
+        EXPECT_EQ(f.text(), c.text);
+    }
+}
+
+// Numbers are read by the program's number scanner, in extended precision: the constant is the
+// text's value as a long double, whatever form the number takes.
+TEST(ExpressionParser, NumbersInEveryFormReadInExtendedPrecision)
+{
+    for (const char *number : { "0.2", ".5", "5.", "2e-3", "2E+3", "123.456e2", "1.e3", "7",
+             "0.1000000000000000000001", "1e-4000", "1e-99999" }) {
+        long double expected = 0;
+        const auto [end, error] = std::from_chars(number, number + std::strlen(number), expected);
+        ASSERT_TRUE(error == std::errc() || error == std::errc::result_out_of_range) << number;
+        const TransferFunction f = ParseExpression(std::string(number) + "*s");
+        const Coefficients numerator = f.numerator().coefficients();
+        if (expected == 0) {
+            EXPECT_TRUE(f.numerator().isZero()) << number;
+        } else {
+            EXPECT_EQ(numerator, (Coefficients { 0, expected })) << number;
+        }
+        EXPECT_EQ(ParseExpression(std::string("exp(-") + number + "*s)").delay(), expected)
+            << number;
+    }
+}
+
+TEST(ExpressionParser, RefusedWithTheColumnAndWhatWasExpected)
+{
+    struct Case {
+        const char *text;
+        int column;
+        const char *message;
+    };
+    const Case cases[] = {
+        { "4/(s*(s+1)", 11, "colonne 11 : « ) » attendue" },
+        { "", 1, "expression vide" },
+        { "   ", 1, "expression vide" },
+        { "1/(s-s)", 2, "dénominateur nul" },
+        { "1/(0*s)", 2, "dénominateur nul" },
+        { "exp(0.2*s)/s", 5, "avance exp(+Ts) refusée" },
+        { "exp(+s)", 5, "avance" },
+        { "s/exp(-s)", 1, "avance" },
+        { "s^-1", 3, "exposant entier de 0 à 99 attendu" },
+        { "s^1.5", 3, "exposant entier" },
+        { "s^100", 3, "exposant entier" },
+        { "2*x", 3, "au lieu de « x »" },
+        { "s)", 2, "« ) » sans « ( »" },
+        { "s s2", 4, "au lieu de « 2 »" },
+        { "1/(s+1) + exp(-s)", 9, "retard dans une somme" },
+        { "(s+1)^61", 7, "degré trop élevé" },
+        { "1e999*s", 1, "nombre trop grand" },
+        { "s*é", 3, "au lieu de « é »" },
+        { "é", 1, "au lieu de « é »" },
+        { "exp(-2)", 7, "retard attendu sous la forme exp(-T*s)" },
+        { "exp -s", 5, "« ( » attendue après exp" },
+        { "2*", 3, "en fin d'expression" },
+        { ".", 1, "nombre attendu" },
+        { ".e5", 1, "nombre attendu" },
+        { "2*.", 3, "nombre attendu" },
+        { "exp(-.s)", 6, "nombre attendu" },
+        { "exp(-s*.)", 8, "nombre attendu" },
+        { "2e", 2, "au lieu de « e »" },
+        { "2e+s", 2, "au lieu de « e »" },
+        { "3..", 3, "au lieu de « . »" },
+        { "1e5000", 1, "nombre trop grand" },
+        { "exp(-1e999s)", 6, "nombre trop grand" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            TransferFunction::parse(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), c.column) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(ExpressionParser, DeepNestingIsRefusedNotAStackOverflow)
+{
+    // 200 levels are parsed; a pasted wall of parentheses or signs is refused at the level past.
+    const std::string deep = std::string(200, '(') + "s" + std::string(200, ')');
+    EXPECT_NO_THROW(TransferFunction::parse(deep));
+    for (const std::string &wall :
+        { std::string(100000, '('), std::string(100000, '-') + "s", std::string(201, '(') + "s" }) {
+        try {
+            TransferFunction::parse(wall);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), 201);
+            EXPECT_NE(std::string(error.what()).find("trop imbriquée"), std::string::npos);
+        }
+    }
+}
+
+} // namespace
