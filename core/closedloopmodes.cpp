@@ -64,13 +64,15 @@ RefinedRoot RefineClosedLoopRoot(
     if (settled && IsFinite(s))
         result.characteristic = std::complex<double>(
             static_cast<double>(s.real()), real ? 0.0 : static_cast<double>(s.imag()));
+    else // the expansion has lost the root (clustered roots): from the estimate, at more length
+        s = Complex(estimate.real(), estimate.imag());
 
     // On the loop as typed, which the expansion may have rounded: a few steps to full precision.
     const auto atS = [&](Complex z) { return loop.rationalAt(z); };
     const ValueAndSlope first = atS(s);
     const bool nearPole = std::abs(gain * first.value * std::exp(-delay * s)) > 1;
     long double last = INFINITY;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < (result.characteristic ? 12 : 50); ++i) {
         const ValueAndSlope g = i == 0 ? first : atS(s);
         const Complex e = std::exp(-delay * s);
         Complex f, df;
@@ -86,7 +88,7 @@ RefinedRoot RefineClosedLoopRoot(
             return result;
         s -= step;
         last = std::abs(step);
-        if (last <= 4 * 1e-19L * std::abs(s))
+        if (last <= 1e-17L * std::abs(s)) // below the rounding of the double result
             break;
     }
     if (!(last <= 1e-11L * std::abs(s)) || !IsFinite(s))

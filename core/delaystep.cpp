@@ -157,8 +157,8 @@ std::optional<StepResponse> DelayStep(
             const double after = simulation.nodeValue(k, 0);
             if (std::fabs(after - before) > VisibleJump * scale) {
                 jumps.push_back(simulation.stepStart(k));
-                points.add(jumps.back(), before, true);
-                points.add(jumps.back(), after, true);
+                points.add(jumps.back(), before);
+                points.add(jumps.back(), after);
             }
         }
         points.add(0, 0);
@@ -176,7 +176,7 @@ std::optional<StepResponse> DelayStep(
             if (tail.time[i] > handover)
                 points.add(tail.time[i], tail.value[i]);
         for (const double t : extraTimes)
-            if (t >= 0)
+            if (std::isfinite(t) && t >= 0)
                 points.add(t, valueAt(t), true);
         return points.sorted(figures);
     }

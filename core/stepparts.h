@@ -48,7 +48,7 @@ double FigureHorizon(
 // Times and values in the order they come; a jump is one time given twice, before then after.
 struct StepPoints {
     std::vector<double> time, value;
-    std::vector<bool> kept; // always drawn (jumps, times asked for)
+    std::vector<bool> kept; // always drawn (the times asked for)
 
     void add(double t, double y, bool keep = false)
     {

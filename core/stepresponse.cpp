@@ -63,31 +63,33 @@ StepResponse StepPoints::sorted(const StepFigures &figures) const
         [&](std::size_t a, std::size_t b) { return time[a] < time[b]; });
     const auto free = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), false));
     static_assert(MaximumDrawnSamples >= 4);
-    const std::size_t run = (free + MaximumDrawnSamples / 2 - 1) / (MaximumDrawnSamples / 2);
+    const std::size_t run = free <= MaximumDrawnSamples
+        ? 1
+        : (free + MaximumDrawnSamples / 2 - 1) / (MaximumDrawnSamples / 2);
     StepResponse response;
     response.figures = figures;
     const auto emit = [&](std::size_t i) {
         response.time.push_back(time[i]);
         response.value.push_back(value[i]);
     };
-    std::vector<std::size_t> pending;
+    std::vector<std::size_t> pending; // positions in time order
     const auto flush = [&] {
         if (pending.empty())
             return;
         const auto [low, high] = std::minmax_element(pending.begin(), pending.end(),
-            [&](std::size_t a, std::size_t b) { return value[a] < value[b]; });
-        emit(std::min(*low, *high));
+            [&](std::size_t a, std::size_t b) { return value[order[a]] < value[order[b]]; });
+        emit(order[std::min(*low, *high)]);
         if (*low != *high)
-            emit(std::max(*low, *high));
+            emit(order[std::max(*low, *high)]);
         pending.clear();
     };
-    for (const std::size_t i : order) {
-        if (kept[i] || run <= 1) {
+    for (std::size_t p = 0; p < order.size(); ++p) {
+        if (kept[order[p]] || run <= 1) {
             flush();
-            emit(i);
+            emit(order[p]);
             continue;
         }
-        pending.push_back(i);
+        pending.push_back(p);
         if (pending.size() == run)
             flush();
     }
@@ -309,7 +311,7 @@ std::optional<StepResponse> RationalStep(
         for (std::size_t i = 0; i < drawn; ++i)
             points.add(times[i], values[i]);
         for (const double t : extraTimes)
-            if (t >= 0)
+            if (std::isfinite(t) && t >= 0)
                 points.add(t, evaluate(0, t).first, true);
         return points.sorted(figures);
     }

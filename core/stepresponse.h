@@ -34,12 +34,13 @@ struct StepFigures {
 };
 
 // The response y(t) to a unit step r(t) = 1 for t >= 0, at increasing times from 0 to a horizon
-// past the settling time (where every mode has fallen below 0.5 % of the final value, and at
-// least 1.25 times the settling time): dense enough to draw (at least 400 times, each mode
-// sampled about 25 times per period or time constant while it shows, at most about 20,000 in
-// all). y(0) is the value just after the step (T(infinity) for a proper rational loop). A jump of
-// y (a proper loop with a delay, at multiples of the delay) appears as one time given twice,
-// with the values before and after.
+// where every closed-loop mode has fallen below 0.5 % of the final value, and at least 1.25 times
+// the settling time. Dense enough to draw: at least 400 times; each mode sampled about 25 times
+// per period or time constant while it shows (above 1e-6 of the final value); at most 20,000
+// times, beyond which the samples are thinned to the lowest and highest of each run (the
+// envelope of a fast oscillation). y(0) is the value just after the step (T(infinity) for a
+// proper rational loop). A jump of y (a proper loop with a delay, at multiples of the delay)
+// appears as one time given twice, with the values before and after (unless thinned).
 struct StepResponse {
     std::vector<double> time;
     std::vector<double> value;
@@ -47,22 +48,26 @@ struct StepResponse {
 };
 
 // The unit-step response of the unity-feedback closed loop T = L / (1 + L), L = K G with
-// K = 10^(gainDb / 20), and its figures; `extraTimes` (s, >= 0, in any order) are added to the
-// response's times, each with its exact value.
+// K = 10^(gainDb / 20), and its figures. `extraTimes` (s, in any order) are added to the
+// response's times, each with its value; those that are negative or not finite are ignored.
 //
-// Rational loops: T is realised in state space (balanced controllable form of K N / (D + K N))
-// and y(t) = T(0) + c exp(a t) a^-1 b, exact at any t through the matrix exponential. With a
-// delay: the closed-loop roots of D + K N exp(-Ts) are found (Pade estimates, Newton's method on
-// the loop as typed) and y(t) = T(0) + sum r_k exp(s_k t) once the method of steps (see
-// DelaySimulation) has run until that sum, over the roots found, agrees with it to 1e-9 of the
-// final value; before, the method of steps gives y.
+// Rational loops: T is realised in state space (controllable form of K N / (D + K N), balanced
+// in extended precision, so that factors typed to high powers do not matter), and
+// y(t) = T(0) + c exp(a t) a^-1 b, exact at any t through the matrix exponential. With a delay:
+// the closed-loop roots s_k of D + K N exp(-Ts) are found (Pade estimates refined by Newton's
+// method on the loop as typed), and the method of steps (DelaySimulation) runs until
+// y(t) = T(0) + sum r_k exp(s_k t) over those roots agrees with it to 1e-9 of the final value
+// over a whole step (the other roots have died out); that sum, exact, gives the rest. The figures
+// are read past the drawn horizon as far as a later excursion could exceed the overshoot found.
 //
-// Nothing when the closed loop cannot be simulated or is not stable: an improper loop, an
-// algebraic loop (K N / D -> -1 at infinity), a proper loop with a delay and |K N / D| >= 1 at
-// infinity, a closed-loop root in the closed right half-plane, a realisation that does not agree
-// with the loop as typed to 1e-6 (conditioning), or a delay loop whose method of steps would need
-// more than about 1e8 operations before the sum of the modes takes over (a delay too short for
-// the modes that the estimates miss, or roots too close together). The caller calls it for a
+// Nothing when the closed loop cannot be simulated or is not stable: an improper loop; an
+// algebraic loop (K N / D -> -1 at infinity); a proper loop with a delay and |K N / D| >= 1 at
+// infinity; a closed-loop root in the closed right half-plane (of 1 + L, or of D + K N: a
+// cancellation as typed); a realisation that does not give the loop as typed to 1e-6; a response
+// that 200,000 samples cannot resolve (a closed loop so lightly damped that it oscillates some
+// ten thousand times before settling); or a delay loop whose method of steps would take more
+// than 200,000 steps or 5e7 multiply-adds before the modes' sum takes over (jumps that die out
+// too slowly, or roots the estimates miss that decay too slowly). The caller calls it for a
 // stable closed loop.
 std::optional<StepResponse> ClosedLoopStep(
     const TransferFunction &loop, double gainDb, std::span<const double> extraTimes = {});
