@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -201,7 +202,27 @@ INSTANTIATE_TEST_SUITE_P(Loops, ScaledLoop,
         // Expanded, the second spans 1e56: the response must not see it.
         Scaled { "0.5/(s+1)^28", "0.5/(100*s+1)^28", 100 },
         Scaled { "0.5*exp(-0.2*s)/(s*(0.5*s+1))", "0.5*exp(-2*s)/((10*s)*(5*s+1))", 10 },
-        Scaled { "0.5*(s+3)*exp(-0.3*s)/(s+1)", "0.5*(0.01*s+3)*exp(-0.003*s)/(0.01*s+1)", 0.01 }));
+        Scaled { "0.5*(s+3)*exp(-0.3*s)/(s+1)", "0.5*(0.01*s+3)*exp(-0.003*s)/(0.01*s+1)", 0.01 },
+        Scaled { "0.5*exp(-0.01*s)/(s+1)^28", "0.5*exp(-1*s)/(100*s+1)^28", 100 }));
+
+TEST(StepResponse, VeryLightDampingIsDrawnByItsEnvelope)
+{
+    // 1 / (s^2 + 0.001 s + 1) closed: s^2 + 0.001 s + 2, thousands of periods before settling.
+    const double omega = std::sqrt(2.0);
+    const double zeta = 0.001 / (2 * omega);
+    const double wd = omega * std::sqrt(1 - zeta * zeta);
+    const StepResponse response = StepOf("1/(s^2+0.001*s+1)", 0);
+    const StepFigures &figures = response.figures;
+    const double overshoot = 100 * std::exp(-std::numbers::pi * zeta * omega / wd);
+    ExpectClose(figures.overshootPercent, overshoot, 1e-9, "overshoot");
+    ExpectClose(figures.peakTime, std::numbers::pi / wd, 1e-9, "peak time");
+    EXPECT_LE(response.time.size(), 20000u);
+    // Thinned to the lowest and highest of each run: the drawn extremes stay near the peaks.
+    const double highest = *std::max_element(response.value.begin(), response.value.end());
+    const double lowest = *std::min_element(response.value.begin(), response.value.end());
+    EXPECT_GT(highest, 0.5 * (1 + 0.99 * overshoot / 100));
+    EXPECT_LT(lowest, 0.5 * (1 - 0.99 * overshoot / 100));
+}
 
 TEST(StepResponse, WithoutFinalValueGivesTheResponseButNoFigures)
 {
