@@ -27,8 +27,6 @@ public:
 
     DelaySimulation(const StateSpace &plant, double delay, int stepsPerDelay);
 
-    double delay() const { return m_delay; }
-    double stepLength() const { return m_step; }
     int steps() const { return static_cast<int>(m_values.size()) / Nodes; }
     double stepStart(int k) const { return m_delay + k * m_step; }
     // Node i of step k: its time, and y there (node 0 is y(t_k+), node Degree is y(t_(k+1)-)).

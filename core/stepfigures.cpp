@@ -14,7 +14,7 @@ namespace {
 constexpr double RiseLow = 0.1;
 constexpr double RiseHigh = 0.9;
 constexpr double Band = 0.05;
-constexpr std::size_t PeakCandidates = 4;
+constexpr std::size_t PeakCandidates = 8;
 
 } // namespace
 
@@ -94,11 +94,25 @@ double StepFigureFinder::crossing(const Sample &a, const Sample &b, double level
         [&](double t) { return z(a.piece, t) - level; }, a.time, b.time, a.z - level, b.z - level);
 }
 
-void StepFigureFinder::offerPeak(const PeakCandidate &candidate)
+void StepFigureFinder::offerPeak(PeakCandidate candidate)
 {
-    m_peaks.push_back(candidate);
-    std::stable_sort(m_peaks.begin(), m_peaks.end(),
-        [](const auto &p, const auto &q) { return p.at.z > q.at.z; });
+    candidate.height = candidate.at.z;
+    const Sample &a = candidate.before, &b = candidate.at, &c = candidate.after;
+    if (candidate.hasBefore && candidate.hasAfter && a.piece == b.piece && b.piece == c.piece
+        && a.time < b.time && b.time < c.time) {
+        const double h1 = b.time - a.time, h2 = c.time - b.time;
+        const double d1 = (b.z - a.z) / h1, d2 = (c.z - b.z) / h2;
+        const double curvature = (d2 - d1) / (h1 + h2);
+        const double slope = (d1 * h2 + d2 * h1) / (h1 + h2);
+        const double vertex = -slope / (2 * curvature);
+        if (curvature < 0 && vertex > -h1 && vertex < h2)
+            candidate.height = b.z - slope * slope / (4 * curvature);
+    }
+    const auto place = std::find_if(m_peaks.begin(), m_peaks.end(),
+        [&](const PeakCandidate &p) { return candidate.height > p.height; });
+    if (place == m_peaks.end() && m_peaks.size() >= PeakCandidates)
+        return;
+    m_peaks.insert(place, candidate);
     if (m_peaks.size() > PeakCandidates)
         m_peaks.pop_back();
 }
@@ -111,7 +125,7 @@ void StepFigureFinder::add(const StepSample &input)
     if (m_count == 0)
         m_first = sample;
     else if (m_previous.z >= sample.z && (m_count == 1 || m_previous.z >= m_beforePrevious.z))
-        offerPeak({ m_beforePrevious, m_previous, sample, m_count > 1, true });
+        offerPeak({ m_beforePrevious, m_previous, sample, m_count > 1, true, 0 });
 
     for (auto [level, rise] :
         { std::pair { RiseLow, &m_rise10 }, std::pair { RiseHigh, &m_rise90 } }) {
@@ -151,7 +165,7 @@ StepFigures StepFigureFinder::figures() const
 
     std::vector<PeakCandidate> peaks = m_peaks;
     if (m_count == 1 || m_previous.z >= m_beforePrevious.z)
-        peaks.push_back({ m_beforePrevious, m_previous, m_previous, m_count > 1, false });
+        peaks.push_back({ m_beforePrevious, m_previous, m_previous, m_count > 1, false, 0 });
     double bestTime = 0;
     double best = -INFINITY;
     for (const PeakCandidate &candidate : peaks) {
