@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Benchmarks (medians): the chart drawn in process; loops analysed and drawn; closed-loop step
 # responses; one step of a gain drag in the program (document, margins window, 600 x 950 chart
-# window); the cold
-# velmora-render process against a bare Qt program that writes one PNG (alternated runs);
-# velmora-render --report-json against python-control computing the same quantities, when
-# PYTHON_CONTROL names a python-control source tree (it is not a Debian package).
+# window); the cold velmora-render process against a bare Qt program that writes one PNG
+# (alternated runs); velmora-render --report-json against python-control computing the same
+# quantities, when PYTHON_CONTROL names a python-control source tree (it is not a Debian package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh libbenchmark-dev hyperfine python3 python3-numpy python3-scipy python3-matplotlib
