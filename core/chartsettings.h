@@ -16,6 +16,7 @@ using Color = std::uint32_t;
 
 constexpr Color Black = 0x000000;
 constexpr Color Silver = 0xC0C0C0; // grid lines
+constexpr Color White = 0xFFFFFF;
 
 constexpr Color RgbColor(int red, int green, int blue)
 {

@@ -53,4 +53,55 @@ ClosedLoopResponse ReadClosedLoopResponse(const std::vector<ResponseSample> &sam
     return r;
 }
 
+std::optional<SensitivityPeak> ReadSensitivityPeak(
+    const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain)
+{
+    if (samples.empty())
+        return std::nullopt;
+    const auto sensitivity = [&](double w) {
+        return static_cast<double>(model.closedDb(w, gain) - model.gainDb(w, gain));
+    };
+    std::size_t top = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i)
+        if (samples[i].point.closedDb - samples[i].point.gainDb
+            > samples[top].point.closedDb - samples[top].point.gainDb)
+            top = i;
+    double best = samples[top].omega;
+    double bestDb = sensitivity(best);
+    if (!std::isfinite(bestDb))
+        return std::nullopt;
+    if (top > 0 && top + 1 < samples.size()) {
+        // Golden-section search in log omega between the neighbours of the top sample.
+        constexpr double Ratio = 0.6180339887498949;
+        double a = std::log(samples[top - 1].omega);
+        double b = std::log(samples[top + 1].omega);
+        double c = b - Ratio * (b - a);
+        double d = a + Ratio * (b - a);
+        double fc = sensitivity(std::exp(c));
+        double fd = sensitivity(std::exp(d));
+        for (int i = 0; i < 200 && b - a > 1e-15 * std::max(1.0, std::fabs(b)); ++i) {
+            if (fc > fd) {
+                b = d;
+                d = c;
+                fd = fc;
+                c = b - Ratio * (b - a);
+                fc = sensitivity(std::exp(c));
+            } else {
+                a = c;
+                c = d;
+                fc = fd;
+                d = a + Ratio * (b - a);
+                fd = sensitivity(std::exp(d));
+            }
+        }
+        const double omega = std::exp((a + b) / 2);
+        const double db = sensitivity(omega);
+        if (db > bestDb) {
+            best = omega;
+            bestDb = db;
+        }
+    }
+    return SensitivityPeak { bestDb, best };
+}
+
 } // namespace velmora

@@ -28,4 +28,14 @@ struct ClosedLoopResponse {
 ClosedLoopResponse ReadClosedLoopResponse(const std::vector<ResponseSample> &samples,
     const ResponseModel &model, const LoopGain &gain, double lowDb);
 
+// Ms = the largest |S| = |1 / (1 + G)| in dB, and its frequency (rad/s): at the largest
+// sampled |S|, refined to full precision between the samples around it by a golden-section
+// search on the exact evaluation.
+struct SensitivityPeak {
+    double db;
+    double omega;
+};
+std::optional<SensitivityPeak> ReadSensitivityPeak(
+    const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain);
+
 } // namespace velmora

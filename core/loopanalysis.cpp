@@ -50,6 +50,10 @@ void readQuantities(const std::vector<ResponseSample> &samples, const ResponseMo
     q.peakDb = r.peakDb;
     q.peakOmega = r.peakOmega;
     q.bandwidth = r.bandwidth;
+    if (const std::optional<SensitivityPeak> ms = ReadSensitivityPeak(samples, model, gain)) {
+        q.sensitivityPeakDb = ms->db;
+        q.sensitivityPeakOmega = ms->omega;
+    }
 }
 
 // A sample of the model standing for a point of its locus, for unwrapping the phase near it.

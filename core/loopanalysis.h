@@ -43,6 +43,10 @@ struct LoopQuantities {
     std::optional<double> peakOmega; // 0 when that is the low-frequency limit
     std::optional<double> bandwidth; // the lowest frequency where |T| is 3 dB below |T(0)|
     std::optional<double> lowFrequencyClosedLoopDb; // |T(0)|
+    // Sensitivity S = 1 / (1 + G), for a stable closed loop only: Ms, the largest |S| in dB, and
+    // its frequency.
+    std::optional<double> sensitivityPeakDb;
+    std::optional<double> sensitivityPeakOmega;
 };
 
 struct LoopAnalysis {

@@ -93,8 +93,9 @@ std::string jsonArray(const std::vector<double> &values)
 
 } // namespace
 
-std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities &q)
+std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &loop)
 {
+    const LoopQuantities &q = loop.quantities;
     std::vector<std::pair<std::string, std::string>> rows;
     const std::string poles = q.closedLoopRhpPoles == 0
         ? std::string("aucun pôle à partie réelle positive")
@@ -118,6 +119,24 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities
                           : "aucune dans la plage de fréquences");
     rows.emplace_back("croisements de gain (0 dB)", frequencies(q.gainCrossovers));
     rows.emplace_back("croisements de phase (-180°)", frequencies(q.phaseCrossovers));
+    rows.emplace_back("sensibilité Ms",
+        !q.stable ? unstable
+            : q.sensitivityPeakDb
+            ? FigureText(*q.sensitivityPeakDb) + " dB à " + frequency(*q.sensitivityPeakOmega)
+            : "sans objet");
+    const char *noStep = !q.stable ? unstable
+        : loop.measured            ? "sans objet (mesures sans modèle)"
+                                   : "sans objet";
+    const StepFigures *f = loop.step ? &*loop.step : nullptr;
+    const auto stepRow = [&](const char *name, const std::optional<double> &v, const char *unit,
+                             const char *none) {
+        rows.emplace_back(name, !f ? noStep : v ? FigureText(*v) + unit : none);
+    };
+    rows.emplace_back("valeur finale (échelon)", f ? FigureText(f->finalValue) : noStep);
+    stepRow("dépassement", f ? f->overshootPercent : std::nullopt, " %", "sans objet");
+    stepRow("temps de pic", f ? f->peakTime : std::nullopt, " s", "aucun (pas de dépassement)");
+    stepRow("temps de montée (10-90 %)", f ? f->riseTimeS : std::nullopt, " s", "sans objet");
+    stepRow("temps de réponse à 5 %", f ? f->settlingTimeS : std::nullopt, " s", "sans objet");
     return rows;
 }
 
@@ -132,7 +151,7 @@ std::string ReportText(const std::vector<ReportedLoop> &loops)
         text += " : ";
         text += loops[i].expression;
         text += '\n';
-        for (const auto &[name, value] : ReportRows(loops[i].quantities))
+        for (const auto &[name, value] : ReportRows(loops[i]))
             row(text, name, value);
     }
     return text;
@@ -156,6 +175,19 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += ", \"bandwidth_rad_s\": " + jsonNumber(q.bandwidth);
         out += ", \"gain_crossovers_rad_s\": " + jsonArray(q.gainCrossovers);
         out += ", \"phase_crossovers_rad_s\": " + jsonArray(q.phaseCrossovers);
+        const bool stable = q.stable;
+        out += ", \"sensitivity_peak_db\": "
+            + jsonNumber(stable ? q.sensitivityPeakDb : std::nullopt);
+        out += ", \"sensitivity_peak_rad_s\": "
+            + jsonNumber(stable ? q.sensitivityPeakOmega : std::nullopt);
+        const std::optional<StepFigures> &f = loops[i].step;
+        out += ", \"step_final_value\": "
+            + jsonNumber(f ? std::optional<double>(f->finalValue) : std::nullopt);
+        out += ", \"step_overshoot_percent\": "
+            + jsonNumber(f ? f->overshootPercent : std::nullopt);
+        out += ", \"step_peak_time_s\": " + jsonNumber(f ? f->peakTime : std::nullopt);
+        out += ", \"step_rise_time_s\": " + jsonNumber(f ? f->riseTimeS : std::nullopt);
+        out += ", \"step_settling_time_s\": " + jsonNumber(f ? f->settlingTimeS : std::nullopt);
         out += "}";
     }
     return out + "]}\n";

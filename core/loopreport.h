@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/loopanalysis.h"
+#include "core/stepresponse.h"
 
 #include <string>
 #include <utility>
@@ -9,14 +10,17 @@
 
 namespace velmora {
 
-// A loop as reported: its expression (or file) and what the analysis found.
+// A loop as reported: its expression (or file), what the analysis found, and its closed-loop
+// step response's figures (none for an unstable closed loop or measured data).
 struct ReportedLoop {
     std::string expression;
     LoopQuantities quantities;
+    std::optional<StepFigures> step = std::nullopt;
+    bool measured = false; // data without a model: no step response
 };
 
-// The rows of a loop's table: what is read, and its value in French ("3,522 dB à 1,414 rad/s").
-std::vector<std::pair<std::string, std::string>> ReportRows(const LoopQuantities &quantities);
+// The rows of a loop's table: what is read, and its value ("3.522 dB à 1.414 rad/s").
+std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &loop);
 
 // A table per loop, in French, numbers with a decimal comma.
 std::string ReportText(const std::vector<ReportedLoop> &loops);
@@ -24,8 +28,10 @@ std::string ReportText(const std::vector<ReportedLoop> &loops);
 // {"loops": [{"expression": ..., "stable": ..., "closed_loop_rhp_poles": ..., "gain_margin_db":
 // ..., "phase_crossover_rad_s": ..., "phase_margin_deg": ..., "gain_crossover_rad_s": ...,
 // "peak_db": ..., "peak_rad_s": ..., "bandwidth_rad_s": ..., "gain_crossovers_rad_s": [...],
-// "phase_crossovers_rad_s": [...]}]}, numbers in their shortest exact form, null where a
-// quantity does not exist.
+// "phase_crossovers_rad_s": [...], "sensitivity_peak_db": ..., "sensitivity_peak_rad_s": ...,
+// "step_final_value": ..., "step_overshoot_percent": ..., "step_peak_time_s": ...,
+// "step_rise_time_s": ..., "step_settling_time_s": ...}]}, numbers in their shortest exact form,
+// null where a quantity does not exist (the step figures and Ms of an unstable closed loop).
 std::string ReportJson(const std::vector<ReportedLoop> &loops);
 
 } // namespace velmora

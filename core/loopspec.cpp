@@ -88,23 +88,24 @@ std::string ReadDataFile(const std::string &path, std::size_t limit)
 LoadedLoop LoadLoop(const LoopSpec &spec)
 {
     LoadedLoop loop;
-    if (!spec.isMeasured())
+    if (!spec.isMeasured()) {
         loop.function
             = std::make_shared<const TransferFunction>(TransferFunction::parse(spec.expression));
-    else
+        loop.model = MakeRationalModel(loop.function);
+    } else {
         loop.data = std::make_shared<const MeasuredResponse>(
             ReadMeasuredResponse(ReadDataFile(spec.csvPath), spec.csvHertz));
+        loop.model = MakeMeasuredModel(loop.data);
+    }
     return loop;
 }
 
 LoopAnalysis AnalyseLoadedLoop(
     const LoadedLoop &loop, double gainDb, const AnalysisOptions &options)
 {
-    if (loop.function)
-        return AnalyseLoop(*loop.function, gainDb, options);
-    if (loop.data)
-        return AnalyseMeasuredLoop(*loop.data, gainDb, options);
-    return {};
+    if (!loop.model)
+        return {};
+    return AnalyseResponse(loop.model, gainDb, options);
 }
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 #include "core/chartsettings.h"
 #include "core/loopanalysis.h"
 #include "core/measuredresponse.h"
+#include "core/responsemodel.h"
 #include "core/transferfunction.h"
 
 #include <cstddef>
@@ -52,10 +53,12 @@ constexpr std::size_t MaxDataFileBytes = 16 * 1024 * 1024;
 // folder, anything that is not a regular file (a FIFO, a device), and a larger file.
 std::string ReadDataFile(const std::string &path, std::size_t limit = MaxDataFileBytes);
 
-// What a spec loads into: its parsed expression, or its measured data.
+// What a spec loads into: its parsed expression, or its measured data, and the model of either
+// that the analysis reads.
 struct LoadedLoop {
     std::shared_ptr<const TransferFunction> function;
     std::shared_ptr<const MeasuredResponse> data;
+    std::shared_ptr<const ResponseModel> model;
 
     bool operator==(const LoadedLoop &) const = default; // the same objects
 };

@@ -238,6 +238,16 @@ void readProfile(const Given &given, RenderJob &job)
         throw UsageError(OptionName(Option::Profile) + " : " + inGuillemets(profile)
             + " inconnu : window ou clipboard attendu");
     job.profile = clipboard ? ClipboardProfile() : WindowProfile();
+    if (given.has(Option::Plot)) {
+        const std::string &plot = given.last(Option::Plot);
+        if (plot == "step")
+            job.plot = PlotKind::Step;
+        else if (plot == "bode")
+            job.plot = PlotKind::Bode;
+        else if (plot != "chart")
+            throw UsageError(OptionName(Option::Plot) + " : " + inGuillemets(plot)
+                + " inconnu : chart, step ou bode attendu");
+    }
     // The clipboard's size is the settings' bitmap size (a session's, or 600 x 950).
     job.size = clipboard ? ImageSize { s.bitmapWidth, s.bitmapHeight } : ImageSize {};
     // The fraction is dropped, as the bitmap-size dialog drops it.
@@ -356,6 +366,9 @@ void checkOutputs(const Given &given, RenderJob &job)
     if (!wantsFile && !job.report && !job.reportJson)
         throw UsageError("l'option " + std::string(OptionOf(Option::Output).shortName)
             + " FICHIER est obligatoire (sauf avec " + report + " ou " + reportJson + ")");
+    if (job.plot != PlotKind::Chart && job.session.loops.empty())
+        throw UsageError(OptionName(Option::Plot) + " " + given.last(Option::Plot)
+            + " demande au moins une boucle");
     if ((job.report || job.reportJson) && job.session.loops.empty())
         throw UsageError(report + " et " + reportJson + " demandent au moins une boucle ("
             + OptionName(Option::Loop) + ", " + OptionName(Option::LoopCsv)

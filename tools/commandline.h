@@ -19,6 +19,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the output file shows.
+enum class PlotKind { Chart, Step, Bode };
+
 // What to draw and report (a session: settings, lists, loops), and where and how to write it.
 struct RenderJob {
     bool help = false;
@@ -27,6 +30,7 @@ struct RenderJob {
     std::vector<std::string> loopOrigins;
     std::optional<std::string> output; // bytes as given; none when only a report is asked for
     ChartFormat format = ChartFormat::Png;
+    PlotKind plot = PlotKind::Chart;
     RenderProfile profile = WindowProfile();
     ImageSize size;
     std::optional<double> omegaMin; // rad/s

@@ -16,6 +16,8 @@ constexpr const char *OutputHelp[] = { "fichier à écrire (.png, .bmp, .svg ou 
     "écrit tel quel ; facultatif avec {report} ou", "{report-json}" };
 constexpr const char *ProfileHelp[]
     = { "window (300 x 475, défaut) ou clipboard (600 x 950,", "étiquettes avec unités)" };
+constexpr const char *PlotHelp[] = { "ce qui est dessiné : chart (l'abaque, défaut), step (la",
+    "réponse indicielle en boucle fermée des boucles) ou", "bode (|T| et |S| en dB des boucles)" };
 constexpr const char *SizeHelp[]
     = { "taille de l'image, partie fractionnaire ignorée ;", "profil window : {window-width},",
           "{window-height} ; profil clipboard :", "{image-width}, {image-height}",
@@ -42,16 +44,18 @@ constexpr const char *LoopGainHelp[]
     = { "gain ajouté à la boucle suivante dans l'ordre, en dB,", "{loop-gain}" };
 constexpr const char *OmegaHelp[] = { "bornes des fréquences tracées et analysées, en rad/s" };
 constexpr const char *MarkersHelp[] = { "fréquences en rad/s marquées sur chaque lieu" };
-constexpr const char *ReportHelp[] = { "imprime les marges, la résonance, la bande passante",
-    "et la stabilité de chaque boucle (tableau, en", "français)" };
+constexpr const char *ReportHelp[] = { "imprime les marges, la résonance, la bande passante,",
+    "la stabilité, la sensibilité Ms et la réponse",
+    "indicielle de chaque boucle (tableau, en français)" };
 constexpr const char *ReportJsonHelp[] = { "les mêmes grandeurs en JSON" };
 constexpr const char *HelpHelp[] = { "affiche cette aide" };
 
 using S = OptionSection;
 
-const std::array<CommandOption, 18> Options { {
+const std::array<CommandOption, 19> Options { {
     { Option::Output, "--output", "-o", "FICHIER", S::Output, OutputHelp, false },
     { Option::Profile, "--profile", nullptr, "PROFIL", S::Output, ProfileHelp, false },
+    { Option::Plot, "--plot", nullptr, "GRAPHE", S::Output, PlotHelp, false },
     { Option::Width, "--width", nullptr, "N", S::Output, SizeHelp, false },
     { Option::Height, "--height", nullptr, "N", S::Output, {}, false },
     { Option::Session, "--session", nullptr, "FICHIER", S::Session, SessionHelp, false },

@@ -14,6 +14,7 @@ namespace velmora {
 enum class Option {
     Output,
     Profile,
+    Plot,
     Width,
     Height,
     Session,

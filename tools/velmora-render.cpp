@@ -1,7 +1,9 @@
 // tools/velmora-render.cpp — headless renderer: the chart, with loops, to a PNG, BMP, SVG or PDF
 // file, and the loops' quantities as a table or JSON (tools layer)
 #include "core/loopreport.h"
+#include "core/loopresponse.h"
 #include "core/memorytuning.h"
+#include "plot/responseplots.h"
 #include "render/chartfile.h"
 #include "session/atomicfile.h"
 #include "tools/commandline.h"
@@ -28,9 +30,16 @@ std::string shownName(const std::string &path)
     return QFile::decodeName(QByteArray::fromStdString(path)).toStdString();
 }
 
+// What the job draws of the closed loop: its loops' responses.
+struct ClosedLoops {
+    std::vector<StepPlotLoop> steps;
+    std::vector<BodePlotLoop> bodes;
+};
+
 // The scene of the job: its settings and every loop analysed; a refused expression or data file
-// is a UsageError.
-ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported)
+// is a UsageError. The reported loops carry their step figures when a report is asked for; the
+// closed loops are filled when a plot of them is.
+ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, ClosedLoops &closed)
 {
     AnalysisOptions options = AnalysisOptionsFor(job.session.settings);
     options.omegaMin = job.omegaMin;
@@ -52,7 +61,20 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported)
         }
         auto analysis
             = std::make_shared<const LoopAnalysis>(AnalyseLoadedLoop(loaded, spec.gainDb, options));
-        reported.push_back({ name, analysis->quantities });
+        const LoopQuantities &q = analysis->quantities;
+        const bool plotsClosedLoop = job.output && job.plot != PlotKind::Chart;
+        std::optional<StepResponse> step;
+        if (loaded.function && q.stable && (job.report || job.reportJson || plotsClosedLoop))
+            step = ClosedLoopStep(*loaded.function, spec.gainDb);
+        reported.push_back({ name, q,
+            step ? std::optional<StepFigures>(step->figures) : std::nullopt, spec.isMeasured() });
+        if (plotsClosedLoop) {
+            const ClosedLoopBode bode = ClosedLoopBodeOf(*analysis);
+            closed.steps.push_back({ spec.color, spec.displayName(), std::move(step) });
+            closed.bodes.push_back({ spec.color, spec.displayName(), bode.omega, bode.closedDb,
+                bode.sensitivityDb, q.peakDb, q.peakOmega, q.bandwidth, q.lowFrequencyClosedLoopDb,
+                q.sensitivityPeakDb, q.sensitivityPeakOmega });
+        }
         scene.loops.push_back({ std::move(analysis), spec.color, spec.displayName() });
     }
     return scene;
@@ -67,13 +89,14 @@ int main(int argc, char **argv)
     RenderJob job;
     ChartScene scene;
     std::vector<ReportedLoop> reported;
+    ClosedLoops closed;
     try {
         job = ParseCommandLine(arguments);
         if (job.help) {
             std::cout << HelpText();
             return 0;
         }
-        scene = analyse(job, reported);
+        scene = analyse(job, reported, closed);
     } catch (const UsageError &error) {
         std::cerr << "velmora-render : " << error.what() << "\n"
                   << "Essayez « velmora-render --help ».\n";
@@ -99,7 +122,23 @@ int main(int argc, char **argv)
     char *toolkitArgv[] = { programName, nullptr };
     QGuiApplication app(toolkitArgc, toolkitArgv);
     try {
-        WriteFileAtomically(*job.output, ChartFileBytes(job.format, scene, job.profile, job.size));
+        QByteArray bytes;
+        switch (job.plot) {
+        case PlotKind::Chart:
+            bytes = ChartFileBytes(job.format, scene, job.profile, job.size);
+            break;
+        case PlotKind::Step:
+            bytes = DrawingFileBytes(job.format, job.size,
+                [&](DrawingSurface &surface) { DrawStepPlot(surface, closed.steps); },
+                { "Réponse indicielle", "Réponse indicielle en boucle fermée" });
+            break;
+        case PlotKind::Bode:
+            bytes = DrawingFileBytes(job.format, job.size,
+                [&](DrawingSurface &surface) { DrawBodePlot(surface, closed.bodes); },
+                { "Bode", "Boucle fermée : |T| et |S|" });
+            break;
+        }
+        WriteFileAtomically(*job.output, bytes);
     } catch (const std::exception &error) {
         std::cerr << "velmora-render : " << error.what() << "\n";
         return ExitFailure;

@@ -296,9 +296,20 @@ std::shared_ptr<const LoopAnalysis> ChartDocument::analysis(std::size_t index) c
         || cached.phaseMin != s.phaseMin || cached.phaseMax != s.phaseMax) {
         cached = { loop.loaded, spec.gainDb, s.gainMin, s.gainMax, s.phaseMin, s.phaseMax,
             std::make_shared<const LoopAnalysis>(
-                AnalyseLoadedLoop(loop.loaded, spec.gainDb, AnalysisOptionsFor(s))) };
+                AnalyseLoadedLoop(loop.loaded, spec.gainDb, AnalysisOptionsFor(s))),
+            nullptr };
     }
     return cached.analysis;
+}
+
+std::shared_ptr<const LoopResponse> ChartDocument::response(std::size_t index) const
+{
+    const std::shared_ptr<const LoopAnalysis> analysed = analysis(index);
+    CachedAnalysis &cached = m_analyses[m_state.loops.at(index).id];
+    if (!cached.response)
+        cached.response = std::make_shared<const LoopResponse>(
+            ClosedLoopResponseOf(m_state.loops.at(index).loaded, *analysed));
+    return cached.response;
 }
 
 ChartScene ChartDocument::scene() const

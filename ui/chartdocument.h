@@ -2,6 +2,7 @@
 // every change to it an undoable command (ui layer)
 #pragma once
 
+#include "core/loopresponse.h"
 #include "core/sessionmodel.h"
 #include "core/settingfields.h"
 #include "plot/chartscene.h"
@@ -93,6 +94,9 @@ public:
     // A loop analysed at its gain for the chart as it stands; kept until the loop or the
     // chart's extents change, so that the views share the work.
     std::shared_ptr<const LoopAnalysis> analysis(std::size_t index) const;
+    // The closed loop of a loop at its gain, its step response and |T| and |S|; kept with the
+    // loop's analysis, which it follows.
+    std::shared_ptr<const LoopResponse> response(std::size_t index) const;
     // The settings and the visible loops, analysed, as every chart of the document draws them.
     ChartScene scene() const;
 
@@ -142,6 +146,7 @@ private:
         double gainDb = 0;
         double gainMin = 0, gainMax = 0, phaseMin = 0, phaseMax = 0;
         std::shared_ptr<const LoopAnalysis> analysis;
+        std::shared_ptr<const LoopResponse> response; // of that analysis, once asked for
     };
     mutable std::map<std::uint64_t, CachedAnalysis> m_analyses;
 };

@@ -15,6 +15,7 @@
 #include "ui/marginswindow.h"
 #include "ui/named.h"
 #include "ui/prompts.h"
+#include "ui/responsewindow.h"
 #include "ui/sessionfile.h"
 #include "ui/settingscommands.h"
 #include "ui/valuelistcommands.h"
@@ -42,12 +43,14 @@ void setFontOf(QLabel &label, int pixelSize, bool bold, bool italic)
 
 MainWindow::MainWindow(ChartDocument &document, FileFolders &folders, ChartWindow &chartWindow,
     AboutDialog &aboutDialog, HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog,
-    LoopsWindow &loopsWindow, MarginsWindow &marginsWindow, Prompts &prompts, QWidget *parent)
+    LoopsWindow &loopsWindow, MarginsWindow &marginsWindow, ResponseWindow &responseWindow,
+    Prompts &prompts, QWidget *parent)
     : QMainWindow(parent)
     , m_document(document)
     , m_chartWindow(chartWindow)
     , m_loopsWindow(loopsWindow)
     , m_marginsWindow(marginsWindow)
+    , m_responseWindow(responseWindow)
     , m_prompts(prompts)
     , m_form(std::make_unique<Ui::MainWindow>())
     , m_folders(&folders)
@@ -81,6 +84,7 @@ MainWindow::MainWindow(ChartDocument &document, FileFolders &folders, ChartWindo
     shows("Apropos1", aboutDialog);
     shows("FonctionsTransfert1", loopsWindow);
     shows("Marges1", marginsWindow);
+    shows("Reponse1", responseWindow);
     connectMenus();
     addEditMenu();
     connect(&document, &ChartDocument::replaced, m_settings, &SettingsCommands::showDocument);
@@ -254,6 +258,7 @@ WindowLayout MainWindow::windowLayout() const
         layout.chart = std::array { chart->x(), chart->y(), chart->width(), chart->height() };
     layout.loops = m_loopsWindow.isVisible();
     layout.margins = m_marginsWindow.isVisible();
+    layout.response = m_responseWindow.isVisible();
     return layout;
 }
 
@@ -264,7 +269,8 @@ void MainWindow::restoreWindows(const WindowLayout &layout)
         m_chartWindow.restoreGeometry(QRect(x, y, width, height));
     }
     for (auto [window, open] : { std::pair { &m_loopsWindow, layout.loops },
-             std::pair { &m_marginsWindow, layout.margins } }) {
+             std::pair { &m_marginsWindow, layout.margins },
+             std::pair { &m_responseWindow, layout.response } }) {
         if (open)
             ShowNormalAndOnTop(*window);
         else

@@ -28,6 +28,7 @@ class HelpWindow;
 class LoopsWindow;
 class MarginsWindow;
 class Prompts;
+class ResponseWindow;
 class SettingsCommands;
 class ValueListCommands;
 
@@ -41,8 +42,8 @@ class MainWindow : public QMainWindow {
 public:
     MainWindow(ChartDocument &document, FileFolders &folders, ChartWindow &chartWindow,
         AboutDialog &aboutDialog, HelpWindow &helpWindow, BitmapSizeDialog &bitmapSizeDialog,
-        LoopsWindow &loopsWindow, MarginsWindow &marginsWindow, Prompts &prompts,
-        QWidget *parent = nullptr);
+        LoopsWindow &loopsWindow, MarginsWindow &marginsWindow, ResponseWindow &responseWindow,
+        Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Opens a session into the document, once unsaved changes are dealt with; a refused file
@@ -83,6 +84,7 @@ private:
     ChartWindow &m_chartWindow;
     QWidget &m_loopsWindow;
     QWidget &m_marginsWindow;
+    QWidget &m_responseWindow;
     Prompts &m_prompts;
     std::unique_ptr<Ui::MainWindow> m_form;
     FileFolders *m_folders;

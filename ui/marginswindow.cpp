@@ -81,7 +81,10 @@ void MarginsWindow::showMargins()
     QStringList names { QStringLiteral("boucle"), QStringLiteral("gain ajouté") };
     for (std::size_t i = 0; i < loops.size(); ++i) {
         const int column = static_cast<int>(i);
-        const auto rows = ReportRows(m_document.analysis(i)->quantities);
+        const std::shared_ptr<const LoopResponse> response = m_document.response(i);
+        const auto rows = ReportRows({ loops[i].expression, m_document.analysis(i)->quantities,
+            response->step ? std::optional<StepFigures>(response->step->figures) : std::nullopt,
+            loops[i].isMeasured() });
         if (i == 0) {
             m_table->setRowCount(static_cast<int>(rows.size()) + 2);
             for (const auto &row : rows)

@@ -12,11 +12,12 @@ ProgramWindows::ProgramWindows(Prompts &prompts)
     , bitmapSizeDialog(document, prompts)
     , loopsWindow(document, prompts, folders)
     , marginsWindow(document)
+    , responseWindow(document, prompts, folders)
     , mainWindow(document, folders, chartWindow, aboutDialog, helpWindow, bitmapSizeDialog,
-          loopsWindow, marginsWindow, prompts)
+          loopsWindow, marginsWindow, responseWindow, prompts)
 {
-    for (QWidget *window :
-        { static_cast<QWidget *>(&loopsWindow), static_cast<QWidget *>(&marginsWindow) })
+    for (QWidget *window : { static_cast<QWidget *>(&loopsWindow),
+             static_cast<QWidget *>(&marginsWindow), static_cast<QWidget *>(&responseWindow) })
         OpenHelpWith(*window, loopHelpWindow, &ShowNormalAndOnTop);
     QObject::connect(mainWindow.findChild<QAction *>(QStringLiteral("AideBoucle1")),
         &QAction::triggered, &loopHelpWindow, [this] { ShowNormalAndOnTop(loopHelpWindow); });

@@ -12,6 +12,7 @@
 #include "ui/loopswindow.h"
 #include "ui/mainwindow.h"
 #include "ui/marginswindow.h"
+#include "ui/responsewindow.h"
 
 namespace velmora {
 
@@ -33,6 +34,7 @@ struct ProgramWindows {
     LoopHelpWindow loopHelpWindow;
     LoopsWindow loopsWindow;
     MarginsWindow marginsWindow;
+    ResponseWindow responseWindow;
     MainWindow mainWindow;
 };
 

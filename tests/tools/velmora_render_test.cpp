@@ -1,5 +1,6 @@
 // The command-line renderer run as a user would: files, exit statuses and French messages.
 #include "core/loopanalysis.h"
+#include "core/stepresponse.h"
 #include "plot/renderchart.h"
 #include "plot/sweep.h"
 #include "render/rastersurface.h"
@@ -305,7 +306,9 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
     ASSERT_EQ(loops.size(), 3);
     const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles", "expression",
         "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_margin_db", "peak_db", "peak_rad_s",
-        "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg", "stable" };
+        "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg",
+        "sensitivity_peak_db", "sensitivity_peak_rad_s", "stable", "step_final_value",
+        "step_overshoot_percent", "step_peak_time_s", "step_rise_time_s", "step_settling_time_s" };
     for (int i = 0; i < 3; ++i) {
         const QJsonObject loop = loops[i].toObject();
         EXPECT_EQ(loop.keys(), fields);
@@ -327,11 +330,25 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
         same("peak_db", q.peakDb);
         same("peak_rad_s", q.peakOmega);
         same("bandwidth_rad_s", q.bandwidth);
+        same("sensitivity_peak_db", q.stable ? q.sensitivityPeakDb : std::nullopt);
+        same("sensitivity_peak_rad_s", q.stable ? q.sensitivityPeakOmega : std::nullopt);
+        const std::optional<StepResponse> step = q.stable
+            ? ClosedLoopStep(TransferFunction::parse(expressions[i]), i == 0 ? 1.5 : 0)
+            : std::nullopt;
+        same("step_final_value",
+            step ? std::optional<double>(step->figures.finalValue) : std::nullopt);
+        same("step_overshoot_percent", step ? step->figures.overshootPercent : std::nullopt);
+        same("step_peak_time_s", step ? step->figures.peakTime : std::nullopt);
+        same("step_rise_time_s", step ? step->figures.riseTimeS : std::nullopt);
+        same("step_settling_time_s", step ? step->figures.settlingTimeS : std::nullopt);
         EXPECT_EQ(loop["phase_crossovers_rad_s"].toArray().size(),
             static_cast<qsizetype>(q.phaseCrossovers.size()));
     }
-    // The unstable loop has no peak and no bandwidth.
+    // The unstable loop has no peak, no bandwidth, no Ms and no step response.
     EXPECT_TRUE(loops[2].toObject()["peak_db"].isNull());
+    EXPECT_TRUE(loops[2].toObject()["step_overshoot_percent"].isNull());
+    EXPECT_TRUE(loops[2].toObject()["sensitivity_peak_db"].isNull());
+    EXPECT_FALSE(loops[0].toObject()["step_settling_time_s"].isNull());
     EXPECT_FALSE(loops[2].toObject()["stable"].toBool());
     EXPECT_EQ(loops[2].toObject()["closed_loop_rhp_poles"].toInt(), 2);
 }

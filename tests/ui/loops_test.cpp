@@ -190,8 +190,15 @@ private slots:
             headless(DefaultChartSettings(), WindowProfile(), { { ThirdOrder, -6 } }));
         const LoopQuantities tuned
             = AnalyseLoop(TransferFunction::parse(ThirdOrder), -6, {}).quantities;
-        QCOMPARE(
-            marginsRow(0, "marge de gain"), QString::fromStdString(ReportRows(tuned)[1].second));
+        QCOMPARE(marginsRow(0, "marge de gain"),
+            QString::fromStdString(ReportRows({ ThirdOrder, tuned })[1].second));
+        // The step response's figures, as computed for the same loop.
+        const std::optional<StepResponse> step
+            = ClosedLoopStep(TransferFunction::parse(ThirdOrder), -6);
+        QVERIFY(step && step->figures.overshootPercent);
+        QCOMPARE(marginsRow(0, "dépassement"),
+            QString::fromStdString(FigureText(*step->figures.overshootPercent)) + " %");
+        QVERIFY(marginsRow(0, "sensibilité Ms").endsWith("rad/s"));
         QCOMPARE(marginsRow(0, "gain ajouté"), QString("-6 dB"));
 
         // Past the gain margin the closed loop is unstable: no peak, no bandwidth.
