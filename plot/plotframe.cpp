@@ -89,7 +89,7 @@ PlotFrame::PlotFrame(DrawingSurface &surface, PlotAxis x, PlotAxis y, const std:
     m_left = 8 + widest + 6;
     m_right = surface.width() - 14;
     m_top = 6 + 2 * h + 6;
-    m_bottom = surface.height() - (6 + 2 * h + 8);
+    m_bottom = surface.height() - (6 + 2 * h + 8 + h / 2);
     if (m_right <= m_left + 10)
         m_right = m_left + 10;
     if (m_bottom <= m_top + 10)
@@ -174,11 +174,12 @@ void PlotFrame::drawFrame(DrawingSurface &surface) const
         const int at = std::clamp(PixelOf(columnOf(x)) - w / 2, 0, surface.width() - w);
         if (at <= lastRight + 4)
             continue; // crowded: every label stays readable
-        surface.drawText(at, m_bottom + 4, text);
+        // Below the lowest label of the vertical axis, which stands half its height lower.
+        surface.drawText(at, m_bottom + h / 2 + 3, text);
         lastRight = at + w;
     }
-    surface.drawText(
-        (m_left + m_right - surface.textWidth(m_x.title)) / 2, m_bottom + 6 + h, m_x.title);
+    surface.drawText((m_left + m_right - surface.textWidth(m_x.title)) / 2,
+        m_bottom + h / 2 + 5 + h, m_x.title);
     surface.drawText(m_left, 4 + h + 2, m_y.title);
     surface.drawText(m_left, 4, m_title);
 }

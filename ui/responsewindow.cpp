@@ -7,6 +7,7 @@
 #include "ui/plotview.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -66,6 +67,20 @@ ResponseWindow::ResponseWindow(
 void ResponseWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Right of the chart window where the screen has room, and on the screen whatever its size.
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        QRect frame = frameGeometry();
+        frame.setSize(frame.size().boundedTo(available.size()));
+        frame.moveLeft(
+            std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
+        frame.moveTop(
+            std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
+        if (frame != frameGeometry()) {
+            resize(frame.size() - (frameGeometry().size() - size()));
+            move(frame.topLeft());
+        }
+    }
     showResponses();
 }
 

@@ -472,6 +472,33 @@ TEST_F(VelmoraRender, SessionDrawsAsItsOptionsWouldAndLaterOptionsChangeIt)
     EXPECT_FALSE(replaced.out.contains("Boucle 2"));
 }
 
+// The closed loop drawn instead of the chart: the plots the Réponse window shows, at the size
+// asked for.
+TEST_F(VelmoraRender, PlotsTheStepResponseAndTheClosedLoopBode)
+{
+    const char *loop = "4/(s*(s+1)*(s+2))";
+    const auto image = [&](QStringList arguments, const QString &name) {
+        const RunResult run = render(arguments << "-o" << dir.filePath(name));
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage chart
+        = image({ "--loop", loop, "--width", "640", "--height", "420" }, "chart.png");
+    for (const char *plot : { "step", "bode" }) {
+        const QImage drawn
+            = image({ "--loop", loop, "--plot", plot, "--width", "640", "--height", "420" },
+                QString::fromLatin1(plot) + ".png");
+        EXPECT_EQ(drawn.size(), QSize(640, 420)) << plot;
+        EXPECT_NE(drawn.copy(0, 0, 300, 420), chart.copy(0, 0, 300, 420)) << plot;
+    }
+    const RunResult refused = render({ "--loop", loop, "--plot", "nyquist", "-o", path("x.png") });
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("chart, step ou bode")) << refused.err.toStdString();
+    const RunResult noLoop = render({ "--plot", "step", "-o", path("y.png") });
+    EXPECT_EQ(noLoop.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("y.png")));
+}
+
 TEST_F(VelmoraRender, WindowProfileDrawsAtAnyAcceptedSize)
 {
     const RunResult run = render({ "--width", "640.9", "--height", "480", "-o", path("wide.png") });

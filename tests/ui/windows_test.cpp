@@ -6,12 +6,14 @@
 #include "session/session.h"
 #include "ui/chartview.h"
 #include "ui/frenchdialogs.h"
+#include "ui/plotview.h"
 
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -166,6 +168,35 @@ private slots:
         const QRect frame = program->windows.chartWindow.frameGeometry();
         QCOMPARE(frame.size(), QSize((*saved.windows->chart)[2], (*saved.windows->chart)[3]));
         QCOMPARE(program->chart().width(), 420);
+    }
+
+    // The Réponse window shows each visible loop's closed loop and follows its gain live.
+    void theResponseWindowFollowsTheGain()
+    {
+        program->main<QAction>("FonctionsTransfert1")->trigger();
+        addLoop("4/(s*(s+1)*(s+2))");
+        program->main<QAction>("Reponse1")->trigger();
+        QWidget &response = program->windows.responseWindow;
+        QVERIFY(response.isVisible());
+        auto *step = Program::in<PlotView>(response, "ReponseIndicielle");
+        auto *bode = Program::in<PlotView>(response, "BodeBoucleFermee");
+        const QImage before = step->image();
+        const QImage bodeBefore = bode->image();
+        QVERIFY(!before.isNull());
+        loops<QDoubleSpinBox>("GainDb")->setValue(-9.6);
+        QVERIFY(step->image() != before);
+        QVERIFY(bode->image() != bodeBefore);
+        // The read-out under the pointer names the loop and its value there.
+        QLabel *line = Program::in<QLabel>(response, "LectureReponse");
+        QTest::mouseMove(step, QPoint(step->width() / 3, step->height() / 2));
+        QTRY_VERIFY2(line->text().startsWith("t ") && line->text().contains("Boucle 1 : y "),
+            qPrintable(line->text()));
+        const QPointF middle(bode->width() / 2.0, bode->height() / 2.0);
+        QMouseEvent move(QEvent::MouseMove, middle, bode->mapToGlobal(middle), Qt::NoButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bode, &move);
+        QTRY_VERIFY2(
+            line->text().contains("|T|") && line->text().contains("|S|"), qPrintable(line->text()));
     }
 
     void theFileChooserIsFrench()
