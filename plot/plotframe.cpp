@@ -178,8 +178,8 @@ void PlotFrame::drawFrame(DrawingSurface &surface) const
         surface.drawText(at, m_bottom + h / 2 + 3, text);
         lastRight = at + w;
     }
-    surface.drawText((m_left + m_right - surface.textWidth(m_x.title)) / 2,
-        m_bottom + h / 2 + 5 + h, m_x.title);
+    surface.drawText(
+        (m_left + m_right - surface.textWidth(m_x.title)) / 2, m_bottom + h / 2 + 5 + h, m_x.title);
     surface.drawText(m_left, 4 + h + 2, m_y.title);
     surface.drawText(m_left, 4, m_title);
 }
