@@ -3,6 +3,7 @@
 // drawn, as one step of a drag.
 #include "core/memorytuning.h"
 #include "ui/application.h"
+#include "ui/plotview.h"
 #include "ui/programwindows.h"
 #include "ui/prompts.h"
 
@@ -17,7 +18,10 @@ using namespace velmora;
 const char *const ThreeLoops[] = { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))",
     "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))" };
 
-void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
+// One step of a drag: the document's gain changed (one undoable step), the loops analysed
+// again, the margins window filled and the chart window's 600 x 950 chart drawn; with
+// `response`, the Réponse window's two plots drawn too.
+void gainStep(benchmark::State &state, bool response)
 {
     DialogPrompts prompts; // never asked
     ProgramWindows windows(prompts);
@@ -29,6 +33,8 @@ void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
     }
     windows.chartWindow.redraw();
     windows.marginsWindow.show();
+    if (response)
+        windows.responseWindow.show();
     // The read-out line stays below the chart.
     const QLabel *readOut = windows.chartWindow.findChild<QLabel *>("ReadOut");
     windows.chartWindow.resize(600, 950 + windows.chartWindow.height() - readOut->y());
@@ -41,10 +47,27 @@ void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
         gainDb = gainDb == 0 ? 0.5 : 0; // a gain being dragged
         windows.document.setLoopGain(0, gainDb);
         benchmark::DoNotOptimize(windows.chartWindow.chartImage().constBits());
+        if (response) {
+            auto *step = windows.responseWindow.findChild<PlotView *>("ReponseIndicielle");
+            auto *bode = windows.responseWindow.findChild<PlotView *>("BodeBoucleFermee");
+            benchmark::DoNotOptimize(step->image().constBits());
+            benchmark::DoNotOptimize(bode->image().constBits());
+        }
     }
 }
 
+void BM_GainStepWithThreeLoopsAt600x950(benchmark::State &state)
+{
+    gainStep(state, false);
+}
+
+void BM_GainStepWithThreeLoopsAndTheResponseWindow(benchmark::State &state)
+{
+    gainStep(state, true);
+}
+
 BENCHMARK(BM_GainStepWithThreeLoopsAt600x950)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GainStepWithThreeLoopsAndTheResponseWindow)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

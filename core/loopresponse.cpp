@@ -2,32 +2,30 @@
 #include "core/loopresponse.h"
 
 #include <cmath>
-#include <complex>
-#include <numbers>
 
 namespace velmora {
 
 ClosedLoopBode ClosedLoopBodeOf(const LoopAnalysis &analysis, int points)
 {
     ClosedLoopBode bode;
-    if (analysis.locus.size() < 2)
+    if (analysis.locus.size() < 2 || !analysis.model)
         return bode;
     const double low = analysis.locus.front().omega;
     const double high = analysis.locus.back().omega;
     const int n = std::max(points, 2);
+    const LoopGain gain = LoopGain::fromDb(analysis.gainDb);
+    const double ratio = std::pow(high / low, 1.0 / (n - 1));
     bode.omega.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
+    bode.closedDb.reserve(static_cast<std::size_t>(n));
+    bode.sensitivityDb.reserve(static_cast<std::size_t>(n));
+    double omega = low;
+    for (int i = 0; i < n; ++i, omega *= ratio) {
         // The last frequency is the locus's own, exactly: no rounding takes it past the range.
-        const double omega = i + 1 == n ? high : low * std::pow(high / low, double(i) / (n - 1));
-        const std::optional<ResponsePoint> p = LocusPointAt(analysis, omega);
-        if (!p)
-            continue;
-        const std::complex<double> g
-            = std::polar(std::pow(10.0, p->gainDb / 20), p->phaseDeg * std::numbers::pi / 180);
-        const double onePlus = std::abs(1.0 + g);
-        bode.omega.push_back(omega);
-        bode.closedDb.push_back(20 * std::log10(std::abs(g) / onePlus));
-        bode.sensitivityDb.push_back(-20 * std::log10(onePlus));
+        const double w = i + 1 == n ? high : omega;
+        const QuickPoint p = analysis.model->quickPoint(w, gain, true);
+        bode.omega.push_back(w);
+        bode.closedDb.push_back(p.closedDb);
+        bode.sensitivityDb.push_back(p.closedDb - p.gainDb); // |S| = |T| / |G|
     }
     return bode;
 }

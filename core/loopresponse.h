@@ -18,9 +18,10 @@ struct ClosedLoopBode {
     std::vector<double> sensitivityDb;
 };
 
-// The closed loop over the analysis's frequency range, `points` frequencies (at least 2),
-// each from the loop's own value there (LocusPointAt). Points at the critical point are +inf dB.
-ClosedLoopBode ClosedLoopBodeOf(const LoopAnalysis &analysis, int points = 400);
+// The closed loop over the analysis's frequency range, `points` frequencies (at least 2), from
+// the loop's model at the analysis gain, in double precision (a plot's worth; the figures come
+// from the analysis). Points at the critical point are +inf dB.
+ClosedLoopBode ClosedLoopBodeOf(const LoopAnalysis &analysis, int points = 300);
 
 struct LoopResponse {
     // The unit-step response of T and its figures, for a stable closed loop of a loop given by

@@ -82,6 +82,14 @@ PlotFrame::PlotFrame(DrawingSurface &surface, PlotAxis x, PlotAxis y, const std:
     , m_y(std::move(y))
     , m_title(title)
 {
+    if (m_x.logarithmic) {
+        m_logXMin = std::log10(m_x.min);
+        m_logXSpan = std::log10(m_x.max) - m_logXMin;
+    }
+    if (m_y.logarithmic) {
+        m_logYMin = std::log10(m_y.min);
+        m_logYSpan = std::log10(m_y.max) - m_logYMin;
+    }
     const int h = surface.textHeight("1");
     int widest = 0;
     for (const double v : RoundGraduations(m_y))
@@ -96,18 +104,20 @@ PlotFrame::PlotFrame(DrawingSurface &surface, PlotAxis x, PlotAxis y, const std:
         m_bottom = m_top + 10;
 }
 
+double PlotFrame::along(const PlotAxis &axis, double v, double logMin, double logSpan)
+{
+    return axis.logarithmic ? (std::log10(v) - logMin) / logSpan
+                            : (v - axis.min) / (axis.max - axis.min);
+}
+
 double PlotFrame::columnOf(double x) const
 {
-    const double t = m_x.logarithmic ? std::log10(x / m_x.min) / std::log10(m_x.max / m_x.min)
-                                     : (x - m_x.min) / (m_x.max - m_x.min);
-    return m_left + t * (m_right - m_left);
+    return m_left + along(m_x, x, m_logXMin, m_logXSpan) * (m_right - m_left);
 }
 
 double PlotFrame::rowOf(double y) const
 {
-    const double t = m_y.logarithmic ? std::log10(y / m_y.min) / std::log10(m_y.max / m_y.min)
-                                     : (y - m_y.min) / (m_y.max - m_y.min);
-    return m_bottom - t * (m_bottom - m_top);
+    return m_bottom - along(m_y, y, m_logYMin, m_logYSpan) * (m_bottom - m_top);
 }
 
 double PlotFrame::xAt(double column) const

@@ -50,8 +50,15 @@ public:
     void drawFrame(DrawingSurface &surface) const;
 
 private:
+    // The position along an axis, 0 at its minimum and 1 at its maximum.
+    static double along(const PlotAxis &axis, double v, double logMin, double logSpan);
+
     PlotAxis m_x;
     PlotAxis m_y;
+    double m_logXMin = 0; // log10 of the extents of a logarithmic axis, and their difference
+    double m_logXSpan = 1;
+    double m_logYMin = 0;
+    double m_logYSpan = 1;
     std::string m_title;
     int m_left = 0;
     int m_right = 0;
