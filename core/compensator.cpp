@@ -259,21 +259,32 @@ std::complex<long double> CompensatorResponse::value(std::complex<long double> s
     return value;
 }
 
+// The value exactly, its whole turns from the factors' angles in double precision: each factor's
+// angle is continuous in omega > 0, its imaginary part at j omega not being negative.
 CompensatorPoint CompensatorResponse::at(double omega) const
 {
-    CompensatorPoint point { 20 * std::log10(m_gain), 0 };
-    const std::complex<long double> s(0, omega);
-    for (const Polynomial &p : m_numerator) {
-        const std::complex<long double> v = p(s);
-        point.gainDb += 10 * std::log10(std::norm(v));
-        point.phaseDeg += std::atan2(v.imag(), v.real()) * DegreesPerRadian;
-    }
-    for (const Polynomial &p : m_denominator) {
-        const std::complex<long double> v = p(s);
-        point.gainDb -= 10 * std::log10(std::norm(v));
-        point.phaseDeg -= std::atan2(v.imag(), v.real()) * DegreesPerRadian;
-    }
-    return point;
+    const std::complex<long double> v = value(std::complex<long double>(0, omega));
+    const CompensatorPoint quick = quickAt(omega);
+    const long double angle = std::atan2(v.imag(), v.real()) * DegreesPerRadian;
+    return { 10 * std::log10(std::norm(v)),
+        quick.phaseDeg + std::remainder(angle - quick.phaseDeg, 360.0L) };
+}
+
+CompensatorPoint CompensatorResponse::quickAt(double omega) const
+{
+    const std::complex<double> s(0, omega);
+    double phase = 0;
+    std::complex<double> value = static_cast<double>(m_gain);
+    for (const auto &[factors, sign] :
+        { std::pair { &m_quickNumerator, 1 }, std::pair { &m_quickDenominator, -1 } })
+        for (const std::vector<double> &c : *factors) {
+            std::complex<double> v = 0;
+            for (auto k = c.rbegin(); k != c.rend(); ++k)
+                v = v * s + *k;
+            phase += sign * std::atan2(v.imag(), v.real());
+            value = sign > 0 ? value * v : value / v;
+        }
+    return { 10 * std::log10(std::norm(value)), phase * static_cast<double>(DegreesPerRadian) };
 }
 
 std::complex<double> CompensatorResponse::quick(double omega) const

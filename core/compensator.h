@@ -139,7 +139,8 @@ public:
     // C at any s, exactly (extended precision, factor by factor).
     std::complex<long double> value(std::complex<long double> s) const;
     CompensatorPoint at(double omega) const;
-    // C(j omega) in double precision, for sampling.
+    // The same in double precision, for sampling.
+    CompensatorPoint quickAt(double omega) const;
     std::complex<double> quick(double omega) const;
 
     long double gain() const { return m_gain; }

@@ -176,6 +176,9 @@ TEST(Compensator, ElementsAreTheFormulasTheyName)
                 1e-10);
             EXPECT_LT(std::abs(std::complex<double>(expected) - response.quick(s.imag())),
                 1e-12 * std::abs(expected));
+            const CompensatorPoint quick = response.quickAt(static_cast<double>(s.imag()));
+            EXPECT_NEAR(quick.gainDb, point.gainDb, 1e-12);
+            EXPECT_NEAR(quick.phaseDeg, point.phaseDeg, 1e-10);
         }
     }
     // The lead gives its largest phase phi_m at omega_m, where |C| = sqrt a.
@@ -197,6 +200,7 @@ TEST(Compensator, PhaseIsContinuousAndAnchoredAtLowFrequency)
     for (double omega = 1e-3; omega < 1e4; omega *= 1.0005) {
         const double phase = static_cast<double>(response.at(omega).phaseDeg);
         EXPECT_LT(std::fabs(phase - previous), 5) << omega;
+        EXPECT_NEAR(response.quickAt(omega).phaseDeg, phase, 1e-9) << omega;
         previous = phase;
     }
     // A zero pair on the axis turns the phase up by 180 degrees.
@@ -463,6 +467,7 @@ TEST(CompensatedModel, RationalPlantTimesACompensatorIsTheProduct)
         expectRelative(qa.gainMarginDb, qb.gainMarginDb, 1e-9, "gain margin");
         expectRelative(qa.phaseMarginDeg, qb.phaseMarginDeg, 1e-9, "phase margin");
         expectRelative(qa.bandwidth, qb.bandwidth, 1e-9, "ωb");
+        expectRelative(qa.peakDb, qb.peakDb, 1e-9, "Mr");
     }
 }
 
