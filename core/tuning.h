@@ -48,16 +48,17 @@ struct TuningResult {
 };
 
 // The gain (dB, within ±MaxTunedGainDb) at which the loop `model` (any model: rational or
-// measured, compensated or not) meets the target, the closed loop stable. Every gain where the
-// target is reached is found on the model's exact evaluation: Mr = X where the locus is tangent
+// measured, compensated or not) meets the target, the closed loop stable. The gains where the
+// target is reached are found on the model's exact evaluation: Mr = X where the locus is tangent
 // to the X dB contour of |T| (for each frequency, the gains at which |T| = X solve a quadratic;
-// the tangencies are their extrema over the frequency, by golden-section search; for measured
-// data, where the analysis reads the peak at the points, the points' own gains), a margin where
-// the phase reaches its level (Brent's method), ωb and ωc at their frequency directly. Of these,
-// the one nearest `currentGainDb` at which the analysis finds the closed loop stable and the
-// target met (to 1e-6 dB, degree, or relative to the frequency) is taken. Throws TuningError when
-// none is: the message gives, where the target lies beyond it, the least or greatest value the
-// loop reaches with a stable closed loop. The value must be finite; frequencies positive.
+// the tangencies are their extrema over the frequency, by Brent's method, the few nearest the
+// present gain; for measured data, where the analysis reads the peak at the points, the points'
+// own gains), a margin where the phase reaches its level (Brent's method), ωb and ωc at their
+// frequency directly. Of these, the one nearest `currentGainDb` at which the analysis finds the
+// closed loop stable and the target met (to 1e-6 dB, degree, or relative to the frequency) is
+// taken. Throws TuningError when none is: the message gives, where the target lies beyond it, the
+// least or greatest value the loop reaches with a stable closed loop. The value must be finite;
+// frequencies positive.
 TuningResult TuneGain(std::shared_ptr<const ResponseModel> model, double currentGainDb,
     TargetKind target, double value);
 

@@ -14,7 +14,7 @@ namespace {
 using Complex = std::complex<long double>;
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
-constexpr std::size_t MaxPeakGains = 8;
+constexpr std::size_t MaxPeakGains = 4;
 
 // The gains K > 0 at which |K g / (1 + K g)| exceeds m (m2 = m^2): the roots of
 // f(K) = K^2 |g|^2 (1 - m^2) - 2 m^2 K Re g - m^2, positive between them for m > 1 (when g
@@ -42,33 +42,73 @@ std::optional<GainInterval> gainsAbove(Complex g, long double m2)
     return GainInterval { std::min(r1, r2), std::max(r1, r2) };
 }
 
-// The minimum of f over [a, b] by golden-section search in log omega, and where it is.
+// The minimum of f over [a, b] by Brent's method in log omega (parabolic steps, golden-section
+// ones where those do not shrink the bracket), to 1e-10 of omega: the value at a minimum is then
+// exact to the last bit. Returns where it is and the value.
 template <typename F> std::pair<double, long double> minimumBetween(double a, double b, const F &f)
 {
-    constexpr double Ratio = 0.6180339887498949;
+    constexpr double Golden = 0.3819660112501051; // 2 - the golden ratio
+    constexpr double Tolerance = 1e-10;
     double low = std::log(a);
     double high = std::log(b);
-    double c = high - Ratio * (high - low);
-    double d = low + Ratio * (high - low);
-    long double fc = f(std::exp(c));
-    long double fd = f(std::exp(d));
-    // To 1e-10 of omega: the value at a minimum is then exact to the last bit.
-    for (int i = 0; i < 200 && high - low > 1e-10; ++i) {
-        if (fc < fd) {
-            high = d;
-            d = c;
-            fd = fc;
-            c = high - Ratio * (high - low);
-            fc = f(std::exp(c));
+    double x = low + Golden * (high - low);
+    double w = x;
+    double v = x;
+    long double fx = f(std::exp(x));
+    long double fw = fx;
+    long double fv = fx;
+    double step = 0; // the step before the last
+    double last = 0;
+    for (int i = 0; i < 200; ++i) {
+        const double middle = (low + high) / 2;
+        if (std::fabs(x - middle) <= 2 * Tolerance - (high - low) / 2)
+            break;
+        bool parabolic = false;
+        if (std::fabs(step) > Tolerance) {
+            // The parabola through x, w and v.
+            const double r = static_cast<double>((x - w) * (fx - fv));
+            double q = static_cast<double>((x - v) * (fx - fw));
+            double p = (x - v) * q - (x - w) * r;
+            q = 2 * (q - r);
+            if (q > 0)
+                p = -p;
+            q = std::fabs(q);
+            if (std::fabs(p) < std::fabs(q * step / 2) && p > q * (low - x) && p < q * (high - x)) {
+                step = last;
+                last = p / q;
+                parabolic = true;
+                if (x + last - low < 2 * Tolerance || high - (x + last) < 2 * Tolerance)
+                    last = x < middle ? Tolerance : -Tolerance;
+            }
+        }
+        if (!parabolic) {
+            step = x < middle ? high - x : low - x;
+            last = Golden * step;
+        }
+        const double u = x + (std::fabs(last) >= Tolerance ? last : std::copysign(Tolerance, last));
+        const long double fu = f(std::exp(u));
+        if (fu <= fx) {
+            (u < x ? high : low) = x;
+            v = w;
+            fv = fw;
+            w = x;
+            fw = fx;
+            x = u;
+            fx = fu;
         } else {
-            low = c;
-            c = d;
-            fc = fd;
-            d = low + Ratio * (high - low);
-            fd = f(std::exp(d));
+            (u < x ? low : high) = u;
+            if (fu <= fw || w == x) {
+                v = w;
+                fv = fw;
+                w = u;
+                fw = fu;
+            } else if (fu <= fv || v == x || v == w) {
+                v = u;
+                fv = fu;
+            }
         }
     }
-    return fc < fd ? std::pair { std::exp(c), fc } : std::pair { std::exp(d), fd };
+    return { std::exp(x), fx };
 }
 
 } // namespace
@@ -80,8 +120,8 @@ template <typename F> std::pair<double, long double> minimumBetween(double a, do
 // frequency of the intervals' ends: for m > 1 the intervals exist where the phase is within
 // asin(1 / m) of -180 degrees (the angle under which the contour is seen from the origin), in
 // runs around the phase crossovers, which are among the samples; the extrema are bracketed by the
-// samples within a run and its edges, refined by golden-section search on the exact evaluation,
-// nearest `currentGainDb` first, and kept unless they lie inside a sampled interval.
+// samples within a run and its edges, refined by Brent's method on the exact evaluation, nearest
+// `currentGainDb` first, and kept unless they lie inside a sampled interval.
 std::vector<double> TuningSweep::peakGains(double value, double currentGainDb) const
 {
     const long double m2 = std::pow(10.0L, static_cast<long double>(value) / 10);
@@ -144,15 +184,26 @@ std::vector<double> TuningSweep::peakGains(double value, double currentGainDb) c
     std::sort(extrema.begin(), extrema.end(), [&](const Extremum &x, const Extremum &y) {
         return std::fabs(x.gainDb - currentGainDb) < std::fabs(y.gainDb - currentGainDb);
     });
+    // Re g is small beside |g| far below the first break, where the ends of the intervals are
+    // known to about 1e-7 only: an end within that of another is the same one, and one within it
+    // of an interval is kept (the analysis decides).
+    constexpr long double Noise = 1e-6;
+    constexpr double NoiseDb = 1e-5; // about 1e-6 of the gain
     const auto inside = [&](long double k) {
         return std::any_of(
             intervals.begin(), intervals.end(), [&](const std::optional<GainInterval> &v) {
-                return v && v->low < k * (1 - 1e-9) && k * (1 + 1e-9) < v->high;
+                return v && v->low < k * (1 - Noise) && k * (1 + Noise) < v->high;
             });
     };
+    std::vector<Extremum> refined;
     for (const Extremum &e : extrema) {
         if (gains.size() >= MaxPeakGains)
             break;
+        if (std::any_of(refined.begin(), refined.end(), [&](const Extremum &r) {
+                return r.upper == e.upper && std::fabs(r.gainDb - e.gainDb) < NoiseDb;
+            }))
+            continue;
+        refined.push_back(e);
         // The bracket: the neighbouring samples, or the run's edge between the sample and a
         // neighbour without an interval.
         const std::size_t i = e.index;

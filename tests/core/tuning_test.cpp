@@ -134,6 +134,62 @@ TEST(TuneGain, OfSeveralGainsTheNearestStableOne)
     }
 }
 
+TEST(TuneGain, MrOfZeroDbHoldsUpToAGain)
+{
+    // |T| <= 1 at every frequency while K <= 1/6 (Re G(j omega) >= -3): Mr = 0 dB up to there.
+    const auto model = rationalModel("4/(s*(s+1)*(s+2))");
+    EXPECT_NEAR(TuneGain(model, 0, TargetKind::Mr, 0).gainDb, 20 * std::log10(1.0 / 6), 1e-6);
+    EXPECT_EQ(TuneGain(model, -30, TargetKind::Mr, 0).gainDb, -30);
+}
+
+// Brute force: a target is refused only when no two neighbouring gains, a quarter of a dB apart,
+// where the closed loop is stable, have the target's quantity on either side of it.
+TEST(TuneGain, RefusedOnlyWhenNoStableGainReachesIt)
+{
+    for (const char *text :
+        { "4/(s*(s+1)*(s+2))", "100*(s+1)^2/(s^3*(0.1*s+1)*(0.0001*s^2+0.0004*s+1))" }) {
+        SCOPED_TRACE(text);
+        const auto model = rationalModel(text);
+        std::vector<LoopQuantities> grid;
+        for (double gainDb = -50; gainDb <= 20; gainDb += 0.25)
+            grid.push_back(AnalyseResponse(model, gainDb, {}).quantities);
+        const struct {
+            TargetKind target;
+            std::vector<double> values;
+        } cases[] = {
+            { TargetKind::Mr, { -1, 0.5, 2, 6, 20 } },
+            { TargetKind::PhaseMargin, { 10, 30, 45, 60, 95 } },
+            { TargetKind::GainMargin, { -10, 2, 6, 12, 40 } },
+            { TargetKind::Bandwidth, { 0.05, 0.5, 2, 20 } },
+            { TargetKind::Crossover, { 0.05, 0.5, 2, 20 } },
+        };
+        int refused = 0;
+        for (const auto &c : cases)
+            for (const double value : c.values) {
+                SCOPED_TRACE(std::string(InfoOf(c.target).key) + " = " + std::to_string(value));
+                bool reached = false;
+                for (std::size_t i = 0; i + 1 < grid.size(); ++i) {
+                    const std::optional<double> a = quantity(grid[i], c.target);
+                    const std::optional<double> b = quantity(grid[i + 1], c.target);
+                    reached = reached
+                        || (grid[i].stable && grid[i + 1].stable && a && b
+                            && (*a - value) * (*b - value) <= 0
+                            && std::fabs(*a - *b) < 0.2 * std::max(1.0, std::fabs(value)));
+                }
+                try {
+                    const TuningResult tuned = TuneGain(model, 0, c.target, value);
+                    const LoopQuantities q = AnalyseResponse(model, tuned.gainDb, {}).quantities;
+                    EXPECT_TRUE(q.stable);
+                    EXPECT_NEAR(*quantity(q, c.target), value, tolerance(c.target, value));
+                } catch (const TuningError &error) {
+                    EXPECT_FALSE(reached) << error.what();
+                    ++refused;
+                }
+            }
+        EXPECT_GT(refused, 3);
+    }
+}
+
 TEST(TuneGain, UnreachableTargetsSayWhy)
 {
     const struct {
