@@ -201,6 +201,10 @@ LeadDesign DesignLead(std::shared_ptr<const ResponseModel> plant, const Compensa
         = CompensatorResponse(design.compensator).value(std::complex<long double>(0, crossover));
     const double before = Wrap180(static_cast<double>(
         180 + plantPhase + std::arg(others) * 180 / std::numbers::pi_v<long double>));
+    const long double magnitude = std::abs(others);
+    if (!std::isfinite(before) || !std::isfinite(static_cast<double>(plantDb))
+        || !(magnitude > 0 && std::isfinite(magnitude)))
+        throw TuningError(what + " : la boucle n'y a pas de réponse finie");
     const double needed = phaseMarginDeg - before;
     if (needed > MaxLeadPhaseDeg)
         throw TuningError(what + " : il faudrait " + FigureText(needed)

@@ -295,6 +295,13 @@ TEST(DesignLead, SaysWhenOneLeadCannotDoIt)
         { 190, 1, "]0 ; 180[" },
         { 45, 1e10, "ωm doit être dans" },
     };
+    try {
+        DesignLead(model, ParseCompensator("zeros2(2,0)"), 45, 2);
+        ADD_FAILURE() << "a lead designed where the loop is zero";
+    } catch (const TuningError &error) {
+        EXPECT_NE(std::string(error.what()).find("pas de réponse finie"), std::string::npos)
+            << error.what();
+    }
     for (const auto &c : cases) {
         try {
             DesignLead(model, {}, c.margin, c.crossover);
