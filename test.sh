@@ -61,7 +61,7 @@ fuzz() {
         -DVELMORA_FUZZ=ON >/dev/null
     cmake --build build-fuzz -j2
     local target corpus new
-    for target in text_to_real real_to_text transfer_function measured_response; do
+    for target in text_to_real real_to_text transfer_function compensator measured_response; do
         corpus=fuzz/corpus/$target
         new=$(mktemp -d)
         # New inputs go to a scratch folder; the committed corpus is read, never written.

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Benchmarks (medians): the chart drawn in process; loops analysed and drawn; closed-loop step
-# responses; one step of a gain drag in the program (document, margins window, 600 x 950 chart
-# window); the cold velmora-render process against a bare Qt program that writes one PNG
-# (alternated runs); velmora-render --report-json against python-control computing the same
-# quantities, when PYTHON_CONTROL names a python-control source tree (it is not a Debian package).
+# responses; a loop's gain tuned to a target, a lead designed; one step of a gain drag in the
+# program (document, margins window, 600 x 950 chart window); the cold velmora-render process
+# against a bare Qt program that writes one PNG (alternated runs); velmora-render --report-json
+# against python-control computing the same quantities, when PYTHON_CONTROL names a
+# python-control source tree (it is not a Debian package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh libbenchmark-dev hyperfine python3 python3-numpy python3-scipy python3-matplotlib
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=ON >/dev/null
-cmake --build build-bench -j2 --target render_bench loop_bench step_bench ui_bench bare_png velmora-render
-for bench in render_bench loop_bench step_bench ui_bench; do
+cmake --build build-bench -j2 --target render_bench loop_bench step_bench tuning_bench ui_bench bare_png velmora-render
+for bench in render_bench loop_bench step_bench tuning_bench ui_bench; do
     build-bench/bench/$bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true \
         | grep -E '^(Benchmark|-|BM_.*_median)'
 done

@@ -2,6 +2,7 @@
 // (core layer)
 #include "core/expressionparser.h"
 
+#include "core/compensatortext.h"
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
 
@@ -258,7 +259,7 @@ private:
         return result;
     }
 
-    // primary := number | "s" | "(" sum ")" | "exp" "(" delay ")"
+    // primary := number | "s" | "(" sum ")" | "exp" "(" delay ")" | element function
     Reduced primary()
     {
         skipBlanks();
@@ -290,7 +291,45 @@ private:
             emit(Step::Constant, 1);
             return { Polynomial::constant(1), Polynomial::constant(1), seconds };
         }
+        if (const std::optional<ElementCall> call = ReadElementCall(m_text, m_position)) {
+            m_position = call->end;
+            return element(call->element);
+        }
         fail("nombre, « s » ou « ( » attendu au lieu de " + quoted(character()));
+    }
+
+    // A compensator element ("lead(1.5, 40)"): its factors, each written to the program as the
+    // same factor typed out would be (Horner's rule, highest power first), and multiplied out.
+    Reduced element(const CompensatorElement &e)
+    {
+        const ElementFactors factors = FactorsOf(e);
+        Reduced result { Polynomial::constant(factors.gain), Polynomial::constant(1), 0 };
+        emit(Step::Constant, factors.gain);
+        for (const Polynomial &p : factors.numerator) {
+            emitFactor(p);
+            emit(Step::Multiply);
+            result.numerator = result.numerator * p;
+        }
+        for (const Polynomial &p : factors.denominator) {
+            emitFactor(p);
+            emit(Step::Divide);
+            result.denominator = result.denominator * p;
+        }
+        return result;
+    }
+
+    void emitFactor(const Polynomial &p)
+    {
+        const std::vector<long double> &c = p.coefficients();
+        emit(Step::Constant, c.back());
+        for (std::size_t k = c.size() - 1; k-- > 0;) {
+            emit(Step::S);
+            emit(Step::Multiply);
+            if (c[k] != 0) {
+                emit(Step::Constant, c[k]);
+                emit(Step::Add);
+            }
+        }
     }
 
     // A decimal number: digits, an optional point and digits, an optional exponent, as the number

@@ -1,6 +1,9 @@
 // core/loopspec.cpp — a loop described once, loaded and analysed (core layer)
 #include "core/loopspec.h"
 
+#include "core/compensatedmodel.h"
+#include "core/compensatortext.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -54,7 +57,8 @@ std::string LoopSpec::displayName() const
 bool LoopSpec::sameSource(const LoopSpec &other) const
 {
     return expression == other.expression && csvPath == other.csvPath
-        && (expression.empty() ? csvHertz == other.csvHertz : true);
+        && (expression.empty() ? csvHertz == other.csvHertz : true)
+        && compensator == other.compensator;
 }
 
 std::string ReadDataFile(const std::string &path, std::size_t limit)
@@ -87,15 +91,21 @@ std::string ReadDataFile(const std::string &path, std::size_t limit)
 
 LoadedLoop LoadLoop(const LoopSpec &spec)
 {
+    CheckCompensator(spec.compensator);
     LoadedLoop loop;
     if (!spec.isMeasured()) {
-        loop.function
+        const auto plant
             = std::make_shared<const TransferFunction>(TransferFunction::parse(spec.expression));
-        loop.model = MakeRationalModel(loop.function);
+        loop.plant = MakeRationalModel(plant);
+        loop.function = spec.compensator.empty() ? plant
+                                                 : std::make_shared<const TransferFunction>(
+                                                     CompensatedFunction(*plant, spec.compensator));
+        loop.model = spec.compensator.empty() ? loop.plant : MakeRationalModel(loop.function);
     } else {
         loop.data = std::make_shared<const MeasuredResponse>(
             ReadMeasuredResponse(ReadDataFile(spec.csvPath), spec.csvHertz));
-        loop.model = MakeMeasuredModel(loop.data);
+        loop.plant = MakeMeasuredModel(loop.data);
+        loop.model = MakeCompensatedModel(loop.plant, spec.compensator);
     }
     return loop;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/chartsettings.h"
+#include "core/compensator.h"
 #include "core/loopanalysis.h"
 #include "core/measuredresponse.h"
 #include "core/responsemodel.h"
@@ -27,14 +28,16 @@ struct LoopSpec {
     double gainDb = 0; // added to the loop
     bool visible = true;
     std::string name {}; // as the user named it; empty for the default name
+    // The loop is the response above (the plant) times this compensator; empty for none.
+    Compensator compensator {};
 
     bool operator==(const LoopSpec &) const = default;
 
     bool isMeasured() const { return expression.empty(); }
     // The name given, or the expression, or the data file's name without its folder.
     std::string displayName() const;
-    // Whether two specs describe the same response (what is loaded from them), whatever their
-    // colour, gain, visibility or name.
+    // Whether two specs describe the same response (what is loaded from them: plant and
+    // compensator), whatever their colour, gain, visibility or name.
     bool sameSource(const LoopSpec &other) const;
 };
 
@@ -53,17 +56,23 @@ constexpr std::size_t MaxDataFileBytes = 16 * 1024 * 1024;
 // folder, anything that is not a regular file (a FIFO, a device), and a larger file.
 std::string ReadDataFile(const std::string &path, std::size_t limit = MaxDataFileBytes);
 
-// What a spec loads into: its parsed expression, or its measured data, and the model of either
-// that the analysis reads.
+// What a spec loads into. For an expression: `function` is the loop, the plant's expression times
+// the compensator (what the step response simulates). For measured data: `data` are the points
+// as read, the plant's. `model` is the loop the analysis reads (plant times compensator), and
+// `plant` the plant's model alone (the same as `model` without a compensator), which tuning
+// designs on.
 struct LoadedLoop {
     std::shared_ptr<const TransferFunction> function;
     std::shared_ptr<const MeasuredResponse> data;
     std::shared_ptr<const ResponseModel> model;
+    std::shared_ptr<const ResponseModel> plant;
 
     bool operator==(const LoadedLoop &) const = default; // the same objects
 };
 
-// Parses the expression or reads the data file. Throws ExpressionError, DataError or LoadError.
+// Parses the expression or reads the data file, and applies the compensator: for an expression,
+// the product as one function (CompensatedFunction); for data, the compensated model. Throws
+// ExpressionError, DataError, LoadError, or CompensatorError for a parameter out of its range.
 LoadedLoop LoadLoop(const LoopSpec &spec);
 
 // The loaded loop analysed at a gain (dB): what the chart, the report and the windows read.
