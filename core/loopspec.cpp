@@ -89,6 +89,22 @@ std::string ReadDataFile(const std::string &path, std::size_t limit)
     return bytes;
 }
 
+LoadedLoop WithCompensator(const LoadedLoop &loop, const Compensator &compensator)
+{
+    CheckCompensator(compensator);
+    LoadedLoop changed = loop;
+    if (loop.data) {
+        changed.model = MakeCompensatedModel(loop.plant, compensator);
+        return changed;
+    }
+    changed.function = compensator.empty()
+        ? loop.plantFunction
+        : std::make_shared<const TransferFunction>(
+            CompensatedFunction(*loop.plantFunction, compensator));
+    changed.model = compensator.empty() ? loop.plant : MakeRationalModel(changed.function);
+    return changed;
+}
+
 LoadedLoop LoadLoop(const LoopSpec &spec)
 {
     CheckCompensator(spec.compensator);
@@ -97,6 +113,7 @@ LoadedLoop LoadLoop(const LoopSpec &spec)
         const auto plant
             = std::make_shared<const TransferFunction>(TransferFunction::parse(spec.expression));
         loop.plant = MakeRationalModel(plant);
+        loop.plantFunction = plant;
         loop.function = spec.compensator.empty() ? plant
                                                  : std::make_shared<const TransferFunction>(
                                                      CompensatedFunction(*plant, spec.compensator));

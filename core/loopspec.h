@@ -8,6 +8,7 @@
 #include "core/measuredresponse.h"
 #include "core/responsemodel.h"
 #include "core/transferfunction.h"
+#include "core/tuning.h"
 
 #include <cstddef>
 #include <memory>
@@ -18,6 +19,15 @@ namespace velmora {
 
 // The most loops one chart holds.
 constexpr std::size_t MaxLoops = 8;
+
+// A target a loop is tuned to: Mr, a margin, the bandwidth or the crossover, and its value (dB,
+// degrees or rad/s).
+struct LoopTarget {
+    TargetKind kind = TargetKind::Mr;
+    double value = 0;
+
+    bool operator==(const LoopTarget &) const = default;
+};
 
 // A loop as the user gave it. Sessions, the command line and the document all hold these.
 struct LoopSpec {
@@ -30,6 +40,9 @@ struct LoopSpec {
     std::string name {}; // as the user named it; empty for the default name
     // The loop is the response above (the plant) times this compensator; empty for none.
     Compensator compensator {};
+    // What the loop was last tuned to, drawn on the chart (the iso-gain contour of an Mr
+    // target) until it is cleared; none for none.
+    std::optional<LoopTarget> target {};
 
     bool operator==(const LoopSpec &) const = default;
 
@@ -66,6 +79,7 @@ struct LoadedLoop {
     std::shared_ptr<const MeasuredResponse> data;
     std::shared_ptr<const ResponseModel> model;
     std::shared_ptr<const ResponseModel> plant;
+    std::shared_ptr<const TransferFunction> plantFunction; // the plant's expression alone
 
     bool operator==(const LoadedLoop &) const = default; // the same objects
 };
@@ -74,6 +88,11 @@ struct LoadedLoop {
 // the product as one function (CompensatedFunction); for data, the compensated model. Throws
 // ExpressionError, DataError, LoadError, or CompensatorError for a parameter out of its range.
 LoadedLoop LoadLoop(const LoopSpec &spec);
+
+// The loop loaded again with another compensator, its plant as it was loaded (a data file is not
+// read again). Throws CompensatorError, and ExpressionError when the product exceeds what an
+// expression may hold.
+LoadedLoop WithCompensator(const LoadedLoop &loop, const Compensator &compensator);
 
 // The loaded loop analysed at a gain (dB): what the chart, the report and the windows read.
 LoopAnalysis AnalyseLoadedLoop(

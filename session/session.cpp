@@ -5,6 +5,7 @@
 #include "core/numbertext.h"
 #include "core/settingfields.h"
 #include "session/atomicfile.h"
+#include "session/loopjson.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +41,8 @@ constexpr const char *Color = "color";
 constexpr const char *GainDb = "gain_db";
 constexpr const char *Visible = "visible";
 constexpr const char *Name = "name";
+constexpr const char *Compensator = "compensator";
+constexpr const char *Target = "target";
 constexpr const char *Windows = "windows";
 constexpr const char *Chart = "chart";
 constexpr const char *LoopsWindow = "loops";
@@ -130,6 +133,8 @@ public:
             refuse(name(key), QStringLiteral("doit être une liste"));
         return v.toArray();
     }
+
+    QJsonValue value(const char *key) const { return m_object.value(QLatin1String(key)); }
 
     QJsonObject object(const char *key) const
     {
@@ -232,6 +237,10 @@ LoopSpec readLoop(
     loop.gainDb = r.inRange(Key::GainDb, 0, Entry::LoopGainDb, settings);
     loop.visible = r.boolean(Key::Visible, true);
     loop.name = r.text(Key::Name, QString()).toStdString();
+    if (r.has(Key::Compensator))
+        loop.compensator = ReadCompensator(r.value(Key::Compensator), r.name(Key::Compensator));
+    if (r.has(Key::Target))
+        loop.target = ReadTarget(r.value(Key::Target), r.name(Key::Target));
     return loop;
 }
 
@@ -369,6 +378,10 @@ QByteArray WriteSession(const Session &session)
         object[QLatin1String(Key::Visible)] = loop.visible;
         if (!loop.name.empty())
             object[QLatin1String(Key::Name)] = QString::fromStdString(loop.name);
+        if (!loop.compensator.empty())
+            object[QLatin1String(Key::Compensator)] = CompensatorJson(loop.compensator);
+        if (loop.target)
+            object[QLatin1String(Key::Target)] = TargetJson(*loop.target);
         loops.append(object);
     }
     QJsonObject root {
