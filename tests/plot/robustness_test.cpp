@@ -29,6 +29,7 @@ public:
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
+    double scale() const override { return 1; }
     void setPenColor(Color) override { ++operations; }
     void setPenStyle(PenStyle) override { ++operations; }
     void setPenWidth(int pixels) override
@@ -38,6 +39,11 @@ public:
             flag("pen width " + std::to_string(pixels));
     }
     void drawDisc(int x, int y, int) override { point(x, y); }
+    void fillRect(int x, int y, int width, int height, Color) override
+    {
+        point(x, y);
+        point(x + width, y + height);
+    }
     void setFontName(const std::string &) override { ++operations; }
     void setFontSize(int points) override
     {
@@ -59,6 +65,10 @@ public:
         // A label is at most 11 characters and a unit ("°" is two bytes); or it is the title.
         if (text.empty() || (text.size() > 13 && text != ChartTitle))
             flag("text \"" + text + "\"");
+    }
+    void drawTransparentText(int x, int y, const std::string &text) override
+    {
+        drawText(x, y, text);
     }
     int textWidth(const std::string &text) override { return 7 * static_cast<int>(text.size()); }
     int textHeight(const std::string &) override { return 13; }
