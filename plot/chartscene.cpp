@@ -24,7 +24,8 @@ PreparedChart PrepareChart(const ChartScene &scene, int width, int height, doubl
     }
     for (const SceneLoop &loop : scene.loops) {
         const double shift = SettledShift(*loop.analysis, scene.settings);
-        prepared.loci.push_back(TraceLocus(*loop.analysis, shift, prepared.mapping, scene.bounds));
+        prepared.loci.push_back(
+            TraceLocus(*loop.analysis, shift, prepared.mapping, scene.bounds, scale));
     }
     return prepared;
 }

@@ -87,11 +87,13 @@ private:
 // Places shifted points on the image and refines and extends a locus for it.
 class Tracer {
 public:
-    Tracer(const Evaluator &evaluator, const ChartMapping &mapping, double shift, bool anyPhase)
+    Tracer(const Evaluator &evaluator, const ChartMapping &mapping, double shift, bool anyPhase,
+        double pixel = 1)
         : m_evaluator(evaluator)
         , m_mapping(mapping)
         , m_shift(shift)
         , m_anyPhase(anyPhase)
+        , m_pixel(pixel)
         , m_columnsPerDegree(
               (mapping.frame.right - mapping.frame.left) / (mapping.phaseMax - mapping.phaseMin))
         , m_rowsPerDb(
@@ -151,7 +153,7 @@ public:
                 break;
             const double moved = std::hypot(p.x - at.x, p.y - at.y);
             const double turned = std::fabs(next.rationalPhase - current.rationalPhase);
-            if ((moved > 1 || turned > 45) && step > 1e-6) {
+            if ((moved > m_pixel || turned > 45) && step > 1e-6) {
                 step /= 2;
                 continue;
             }
@@ -160,10 +162,11 @@ public:
             at = p;
             if (!inside(p) || last)
                 break;
-            if (moved < 0.25)
-                step = std::min(step * 2, 0.25);
+            // The next step aims at three quarters of a pixel.
+            step = std::min(
+                step * std::clamp(0.75 * m_pixel / std::max(moved, 1e-9), 0.5, 2.0), 0.25);
             if (std::fabs(std::log10(omega) - anchorDecade) >= 1) {
-                if (std::hypot(p.x - anchor.x, p.y - anchor.y) < 0.5)
+                if (std::hypot(p.x - anchor.x, p.y - anchor.y) < m_pixel / 2)
                     break; // it has stopped moving on the chart
                 anchor = p;
                 anchorDecade = std::log10(omega);
@@ -187,14 +190,14 @@ private:
         const Point pa = place(a.point);
         const Point pb = place(b.point);
         const double distance = std::hypot(pb.x - pa.x, pb.y - pa.y);
-        const bool split = depth < MaxDepth && m_added < MaxAddedPoints && distance > 1
+        const bool split = depth < MaxDepth && m_added < MaxAddedPoints && distance > m_pixel
             && std::isfinite(distance) && b.point.omega > a.point.omega * (1 + 1e-12)
             && meets(pa, pb) && !m_evaluator.axisRootBetween(a.point.omega, b.point.omega);
         if (!split) {
             out.push_back(b.point);
             return;
         }
-        const int pieces = static_cast<int>(std::min(std::ceil(distance), 256.0));
+        const int pieces = static_cast<int>(std::min(std::ceil(distance / m_pixel), 256.0));
         const double factor = std::pow(b.point.omega / a.point.omega, 1.0 / pieces);
         Sample previous = a;
         double omega = a.point.omega;
@@ -212,6 +215,7 @@ private:
     const ChartMapping &m_mapping;
     double m_shift;
     bool m_anyPhase; // refine wherever the gain is on the chart, whatever the phase
+    double m_pixel; // the image's pixels to a designed pixel: the greatest step between points
     double m_columnsPerDegree;
     double m_rowsPerDb;
     std::size_t m_added = 0;
@@ -287,7 +291,7 @@ double SettledShift(const LoopAnalysis &analysis, const ChartSettings &settings)
 }
 
 DrawnLocus TraceLocus(const LoopAnalysis &analysis, double shiftDeg, const ChartMapping &mapping,
-    const FrequencyBounds &bounds)
+    const FrequencyBounds &bounds, double scale)
 {
     DrawnLocus drawn;
     drawn.shiftDeg = shiftDeg;
@@ -295,7 +299,7 @@ DrawnLocus TraceLocus(const LoopAnalysis &analysis, double shiftDeg, const Chart
     if (locus.empty())
         return drawn;
     const Evaluator evaluator(analysis);
-    Tracer tracer(evaluator, mapping, shiftDeg, false);
+    Tracer tracer(evaluator, mapping, shiftDeg, false, std::max(scale, 1.0));
     std::vector<ResponsePoint> middle = tracer.refined(locus);
     if (!evaluator.sampled()) {
         drawn.points = std::move(middle);

@@ -33,15 +33,16 @@ struct FrequencyBounds {
 double SettledShift(const LoopAnalysis &analysis, const ChartSettings &settings);
 
 // The locus of the analysis shifted by `shiftDeg`, for drawing through `mapping` (the extents
-// shown on the image's frame). Between consecutive points of a loop defined at every frequency
-// whose segment may be drawn, points are added at the model's values until they lie at most one
-// pixel apart (at most 200,000 added; beyond, segments stay straight). The locus is then carried
-// on past each end of the analysed frequencies while that end lies in the frame, until it leaves
-// the frame or moves less than half a pixel over a decade; it is not carried past the user's
-// bounds, past 1e-12 or 1e12 rad/s, past a root on the imaginary axis, more than 8 decades, or
-// for more than 4,000 points at each end. Measured data are drawn as given.
+// shown on the frame of an image of that scale, see DrawingSurface). Between consecutive points
+// of a loop defined at every frequency whose segment may be drawn, points are added at the
+// model's values until they lie at most one designed pixel apart (at most 200,000 added;
+// beyond, segments stay straight). The locus is then carried on past each end of the analysed
+// frequencies while that end lies in the frame, until it leaves the frame or moves less than
+// half a designed pixel over a decade; it is not carried past the user's bounds, past 1e-12 or
+// 1e12 rad/s, past a root on the imaginary axis, more than 8 decades, or for more than 4,000
+// points at each end. Measured data are drawn as given.
 DrawnLocus TraceLocus(const LoopAnalysis &analysis, double shiftDeg, const ChartMapping &mapping,
-    const FrequencyBounds &bounds = {});
+    const FrequencyBounds &bounds = {}, double scale = 1);
 
 // The point of the drawn locus at omega (rad/s): the analysis's own within its range
 // (LocusPointAt), the model's beyond it up to the ends drawn; nothing outside them. Phases

@@ -55,21 +55,41 @@ void InkMap::markSquare(int x, int y, int half, std::uint8_t kind)
 
 void InkMap::markLine(int x0, int y0, int x1, int y1, int width, std::uint8_t kind)
 {
-    // The pixels of a line `width` across reach width / 2 from its centre; one more for safety.
-    const int half = width / 2 + 1;
-    const PixelFrame image { -half, m_height - 1 + half, -half, m_width - 1 + half };
-    const auto part = Clipped({ static_cast<double>(x0), static_cast<double>(y0) },
-        { static_cast<double>(x1), static_cast<double>(y1) }, image);
-    if (!part)
-        return;
-    const double dx = part->second.x - part->first.x;
-    const double dy = part->second.y - part->first.y;
-    // Squares of `half` around points at most `half` pixels apart cover the line.
-    const double length = std::max(std::fabs(dx), std::fabs(dy));
-    const int steps = static_cast<int>(std::ceil(length / std::max(half, 1)));
-    for (int i = 0; i <= steps; ++i) {
-        const double t = steps == 0 ? 0 : static_cast<double>(i) / steps;
-        markSquare(PixelOf(part->first.x + t * dx), PixelOf(part->first.y + t * dy), half, kind);
+    // A pen `width` pixels across paints a square of that width on each pixel of the line,
+    // which lies within half a pixel of the centre line: all of it lies within width / 2 + 1 of
+    // the centre line's pixels, which are marked; the queries reach that far around them.
+    // A centre line just outside the image paints inside it: it is marked on the image's edge.
+    const int reach = width / 2 + 1;
+    for (int bit = 0; bit < 8; ++bit)
+        if (kind & (1 << bit))
+            m_reach[bit] = std::max(m_reach[bit], reach);
+    Point a { static_cast<double>(x0), static_cast<double>(y0) };
+    Point b { static_cast<double>(x1), static_cast<double>(y1) };
+    const auto outside
+        = [&](int x, int y) { return x < 0 || y < 0 || x >= m_width || y >= m_height; };
+    if (outside(x0, y0) || outside(x1, y1)) {
+        const PixelFrame image { -reach, m_height - 1 + reach, -reach, m_width - 1 + reach };
+        const auto part = Clipped(a, b, image);
+        if (!part)
+            return;
+        a = part->first;
+        b = part->second;
+    }
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const int steps = static_cast<int>(std::ceil(std::max(std::fabs(dx), std::fabs(dy))));
+    const double sx = steps == 0 ? 0 : dx / steps;
+    const double sy = steps == 0 ? 0 : dy / steps;
+    // Positions offset to be positive, so that truncation rounds them (ties up).
+    double x = a.x + 0.5 + reach;
+    double y = a.y + 0.5 + reach;
+    for (int i = 0; i <= steps; ++i, x += sx, y += sy) {
+        const int column = std::clamp(static_cast<int>(x) - reach, 0, m_width - 1);
+        const int row = std::clamp(static_cast<int>(y) - reach, 0, m_height - 1);
+        if (m_cell == 1)
+            m_cells[static_cast<std::size_t>(row) * m_columns + column] |= kind;
+        else
+            m_cells[static_cast<std::size_t>(row / m_cell) * m_columns + column / m_cell] |= kind;
     }
 }
 
@@ -78,9 +98,18 @@ void InkMap::markDisc(int x, int y, int radius, std::uint8_t kind)
     markSquare(x, y, std::max(radius, 0) + 1, kind);
 }
 
+PixelRect InkMap::reached(const PixelRect &rect, std::uint8_t kinds) const
+{
+    int reach = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (kinds & (1 << bit))
+            reach = std::max(reach, m_reach[bit]);
+    return { rect.left - reach, rect.top - reach, rect.right + reach, rect.bottom + reach };
+}
+
 bool InkMap::any(const PixelRect &rect, std::uint8_t kinds) const
 {
-    const CellRange cells = cellsOf(rect);
+    const CellRange cells = cellsOf(reached(rect, kinds));
     for (int r = cells.top; r < cells.bottom; ++r) {
         const std::uint8_t *line = m_cells.data() + static_cast<std::size_t>(r) * m_columns;
         std::uint8_t found = 0;
@@ -94,7 +123,7 @@ bool InkMap::any(const PixelRect &rect, std::uint8_t kinds) const
 
 long InkMap::count(const PixelRect &rect, std::uint8_t kinds) const
 {
-    const CellRange cells = cellsOf(rect);
+    const CellRange cells = cellsOf(reached(rect, kinds));
     long found = 0;
     for (int r = cells.top; r < cells.bottom; ++r) {
         const std::uint8_t *line = m_cells.data() + static_cast<std::size_t>(r) * m_columns;
@@ -120,7 +149,11 @@ void InkSurface::moveTo(int x, int y)
 void InkSurface::lineTo(int x, int y)
 {
     m_target.lineTo(x, y);
-    m_map.markLine(m_x, m_y, x, y, std::max(m_penWidth, ScaledPenWidth(1, scale())), m_kind);
+    // The chart's own lines are only counted, under the legend: a short one by its end.
+    if (m_kind == Ink::ChartLine && std::abs(x - m_x) <= 4 && std::abs(y - m_y) <= 4)
+        m_map.markRect({ x, y, x + 1, y + 1 }, m_kind);
+    else
+        m_map.markLine(m_x, m_y, x, y, std::max(m_penWidth, ScaledPenWidth(1, scale())), m_kind);
     m_x = x;
     m_y = y;
 }

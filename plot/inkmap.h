@@ -5,6 +5,7 @@
 #include "plot/chartmapping.h"
 #include "plot/drawingsurface.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -38,8 +39,10 @@ struct PixelRect {
 };
 
 // The ink of an image on a grid of square cells: one pixel a cell up to about two million pixels,
-// coarser beyond, so that the map stays within two megabytes. A cell is marked when anything of
-// the kind may touch one of its pixels: lines are marked a pixel wider on each side than drawn.
+// coarser beyond, so that the map stays within two megabytes. Rectangles and discs mark every
+// cell they may touch; lines mark the cells of their centre line's pixels, and the questions
+// about a kind look that much further around a rectangle as the widest line of the kind reaches
+// from its centre line, and a pixel more.
 class InkMap {
 public:
     InkMap(int width, int height);
@@ -49,9 +52,9 @@ public:
     void markLine(int x0, int y0, int x1, int y1, int width, std::uint8_t kind);
     void markDisc(int x, int y, int radius, std::uint8_t kind);
 
-    // Whether a cell that meets the rectangle holds any of `kinds`.
+    // Whether ink of any of `kinds` may touch the rectangle.
     bool any(const PixelRect &rect, std::uint8_t kinds) const;
-    // The cells meeting the rectangle that hold any of `kinds`.
+    // The cells holding any of `kinds` that meet the rectangle, widened as for any().
     long count(const PixelRect &rect, std::uint8_t kinds) const;
 
 private:
@@ -59,6 +62,7 @@ private:
         int left, top, right, bottom; // cells, right and bottom excluded
     };
     CellRange cellsOf(const PixelRect &rect) const;
+    PixelRect reached(const PixelRect &rect, std::uint8_t kinds) const;
     void markSquare(int x, int y, int half, std::uint8_t kind);
 
     int m_width;
@@ -67,10 +71,12 @@ private:
     int m_columns;
     int m_rows;
     std::vector<std::uint8_t> m_cells;
+    std::array<int, 8> m_reach {}; // pixels, by kind: how far its widest line reaches
 };
 
 // Draws on `target` exactly what it is asked to, and marks it on the map as the kind set last
-// (texts as the text kind set last).
+// (texts as the text kind set last); a line of the chart's own (Ink::ChartLine) of at most 4
+// pixels either way, which is only counted, by its end pixel.
 class InkSurface final : public DrawingSurface {
 public:
     InkSurface(DrawingSurface &target, InkMap &map)

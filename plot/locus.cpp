@@ -93,7 +93,8 @@ private:
     void drawMargins(const SceneLoop &loop, const DrawnLocus &drawn, std::size_t n);
     void drawPeaks(const SceneLoop &loop, const DrawnLocus &drawn);
     void drawFrequencies(const SceneLoop &loop, const DrawnLocus &drawn);
-    template <typename Cosine> void drawContour(Cosine cosine, double near, Color color);
+    template <typename Cosine>
+    void drawContour(Cosine cosine, double low, double high, double near, Color color);
     // A dot in the loop's colour at a point of the drawn locus, when it fits in the frame.
     std::optional<Point> dot(
         const SceneLoop &loop, const DrawnLocus &drawn, double omega, double radius);
@@ -276,9 +277,10 @@ void LoopLayer::drawPeaks(const SceneLoop &loop, const DrawnLocus &drawn)
     // Resonance peak: its point, and the iso-gain contour at the peak through it.
     if (q.peakDb && q.peakOmega && *q.peakOmega > 0) {
         if (const std::optional<ResponsePoint> at = LocusPointAt(*loop.analysis, *q.peakOmega)) {
+            // |T| = M at -180 degrees: g / |1 - g| = M; the contour lies between those gains.
             if (const std::optional<double> M = FinitePow10(*q.peakDb / 20); M && *M > 0)
-                drawContour([M = *M](double g) { return IsogainCosine(g, M); },
-                    at->phaseDeg + shift, loop.color);
+                drawContour([M = *M](double g) { return IsogainCosine(g, M); }, *M / (*M + 1),
+                    *M > 1 ? *M / (*M - 1) : INFINITY, at->phaseDeg + shift, loop.color);
             if (const std::optional<Point> p = dot(loop, drawn, *q.peakOmega, 3))
                 m_figures.push_back(
                     { *p, "Mr " + ShortNumber(*q.peakDb) + unit(" dB"), loop.color });
@@ -297,7 +299,7 @@ void LoopLayer::drawPeaks(const SceneLoop &loop, const DrawnLocus &drawn)
         if (at && Ms && *Ms > 0) {
             const double rho = 1 / *Ms;
             drawContour([rho](double g) { return (rho * rho - 1 - g * g) / (2 * g); },
-                at->phaseDeg + shift, loop.color);
+                std::fabs(1 - rho), 1 + rho, at->phaseDeg + shift, loop.color);
             if (const std::optional<Point> p = dot(loop, drawn, *q.sensitivityPeakOmega, 3))
                 m_figures.push_back(
                     { *p, "Ms " + ShortNumber(*q.sensitivityPeakDb) + unit(" dB"), loop.color });
@@ -324,17 +326,25 @@ void LoopLayer::drawFrequencies(const SceneLoop &loop, const DrawnLocus &drawn)
 
 // The points whose open-loop phase at the linear gain g has the cosine `cosine(g)` (no point
 // where it lies outside [-1, 1]), around the critical point nearest `near` (degrees): one sample
-// a pixel row, in double arithmetic, enough for a dashed curve.
-template <typename Cosine> void LoopLayer::drawContour(Cosine cosine, double near, Color color)
+// a pixel row, in double arithmetic, enough for a dashed curve; only the rows of gains from
+// `low` to `high` (linear), beyond which the cosine has no phase, and a row either side.
+template <typename Cosine>
+void LoopLayer::drawContour(Cosine cosine, double low, double high, double near, Color color)
 {
     m_surface.setKind(Ink::Contour);
     const PixelFrame inner = usePen(1, PenStyle::Dashed, color);
     const double turns = criticalNear(near) + 180;
     const int samples = std::max(100, m_mapping.frame.bottom - m_mapping.frame.top);
     const double step = (m_mapping.gainMax - m_mapping.gainMin) / samples;
+    const double lowDb = low > 0 ? 20 * std::log10(low) : -INFINITY;
+    const double highDb = 20 * std::log10(high);
+    const int first = static_cast<int>(
+        std::clamp(std::floor((lowDb - m_mapping.gainMin) / step) - 1, 0.0, double(samples)));
+    const int last = static_cast<int>(
+        std::clamp(std::ceil((highDb - m_mapping.gainMin) / step) + 1, 0.0, double(samples)));
     std::vector<double> gains;
     std::vector<double> arcs; // degrees, NaN where no phase has this gain
-    for (int k = 0; k <= samples; ++k) {
+    for (int k = first; k <= last; ++k) {
         const double gain = m_mapping.gainMin + k * step;
         const double u = cosine(std::pow(10.0, gain / 20));
         gains.push_back(gain);
