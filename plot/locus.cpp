@@ -119,10 +119,10 @@ void LoopLayer::draw(const std::vector<DrawnLocus> &loci)
     m_surface.setKind(Ink::Locus);
     for (std::size_t i = 0; i < loops.size() && i < loci.size(); ++i)
         drawLocus(loops[i], loci[i]);
+    // Under the margin segments that end there, whose width leaves its arms to be seen.
+    drawCriticalPoints();
     for (std::size_t i = 0; i < loops.size() && i < loci.size(); ++i)
         drawMargins(loops[i], loci[i], i);
-    // Over the margin segments that end there.
-    drawCriticalPoints();
     for (std::size_t i = 0; i < loops.size() && i < loci.size(); ++i) {
         drawPeaks(loops[i], loci[i]);
         drawFrequencies(loops[i], loci[i]);
@@ -196,22 +196,27 @@ void LoopLayer::drawLocus(const SceneLoop &loop, const DrawnLocus &drawn)
     }
 }
 
+// A cross, its arms cleared on either side of the contours that all meet there.
 void LoopLayer::drawCriticalPoints()
 {
     if (!(m_mapping.gainMin <= 0 && m_mapping.gainMax >= 0))
         return;
-    const PixelFrame inner = usePen(1, PenStyle::Solid, m_scene.settings.axisStyle.axisColor);
     const int arm = pixels(4);
     const double first = std::ceil((m_mapping.phaseMin + 180) / 360);
     const double last = std::floor((m_mapping.phaseMax + 180) / 360);
-    for (double k = first; k <= last && k - first < 8; ++k) {
-        const Point p = place(-180 + 360 * k, 0);
-        const int cx = PixelOf(p.x);
-        const int cy = PixelOf(p.y);
-        ClippedPen pen(m_surface, inner);
-        pen.segment({ cx - arm + 0.0, cy - arm + 0.0 }, { cx + arm + 1.0, cy + arm + 1.0 });
-        pen.breakPath();
-        pen.segment({ cx - arm + 0.0, cy + arm + 0.0 }, { cx + arm + 1.0, cy - arm - 1.0 });
+    const int line = static_cast<int>(std::max(1L, std::lround(m_penUnit)));
+    for (const auto &[width, color] : { std::pair { line + 2, White },
+             std::pair { line, m_scene.settings.axisStyle.axisColor } }) {
+        const PixelFrame inner = usePen(width, PenStyle::Solid, color);
+        for (double k = first; k <= last && k - first < 8; ++k) {
+            const Point p = place(-180 + 360 * k, 0);
+            const int cx = PixelOf(p.x);
+            const int cy = PixelOf(p.y);
+            ClippedPen pen(m_surface, inner);
+            pen.segment({ cx - arm + 0.0, cy - arm + 0.0 }, { cx + arm + 1.0, cy + arm + 1.0 });
+            pen.breakPath();
+            pen.segment({ cx - arm + 0.0, cy + arm + 0.0 }, { cx + arm + 1.0, cy - arm - 1.0 });
+        }
     }
 }
 

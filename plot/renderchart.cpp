@@ -66,7 +66,6 @@ void RenderChartView(const ChartSettings &settings, const ViewExtents &view,
     surface.setPenColor(settings.axisStyle.axisColor);
     surface.setFontColor(settings.axisStyle.axisColor);
     DrawViewAxes(surface, shown, settings);
-    drawTitle(surface);
 
     // The contours are swept a few pixels beyond the frame on every side, so that they reach its
     // edges, and cut there.
@@ -87,6 +86,9 @@ void RenderChartView(const ChartSettings &settings, const ViewExtents &view,
     FrameClipSurface clipped(surface, frame);
     DrawIsogainContours(clipped, swept, gainStep, profile, part, &shown);
     DrawIsophaseContours(clipped, swept, phaseStep, profile, part, true);
+    // Over the contours, which reach the frame's top edge and would cross it.
+    surface.setFontColor(settings.axisStyle.axisColor);
+    drawTitle(surface);
 }
 
 } // namespace velmora

@@ -22,8 +22,8 @@ void RenderChart(
     const ChartSettings &settings, const RenderProfile &profile, DrawingSurface &surface);
 
 // The same chart showing only `view`, a part of the settings' extents (see ShownView), on the
-// whole frame: its contours sampled as finely as the whole chart's on the same frame and cut at
-// the frame's edges, its axes as DrawViewAxes draws them, and the title.
+// whole frame: its axes as DrawViewAxes draws them, its contours sampled as finely as the whole
+// chart's on the same frame and cut at the frame's edges, then the title over them.
 void RenderChartView(const ChartSettings &settings, const ViewExtents &view,
     const RenderProfile &profile, DrawingSurface &surface);
 
