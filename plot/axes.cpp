@@ -168,7 +168,10 @@ double ViewGraduationStep(double step, double origin, double low, double high)
     double finer = step;
     for (double divisor = 1; divisor <= 1e6; divisor *= 10) {
         for (const double m : { 2.0, 5.0, 10.0 }) {
-            finer = step / (divisor * m);
+            const double next = step / (divisor * m);
+            if (!(next > 0))
+                return finer;
+            finer = next;
             if (enough(finer))
                 return finer;
         }
@@ -186,10 +189,16 @@ void forEachViewGraduation(
 {
     const double a = (low - origin) / step * direction;
     const double b = (high - origin) / step * direction;
-    const double first = std::ceil(std::min(a, b));
+    if (!(step > 0) || !std::isfinite(a) || !std::isfinite(b))
+        return; // a step too fine to number the graduations
     const double last = std::floor(std::max(a, b));
-    for (double j = first; j <= last && j - first < MaxGraduations; ++j)
+    double j = std::ceil(std::min(a, b));
+    for (int count = 0; count < MaxGraduations && j <= last; ++count) {
         each(origin + direction * j * step, std::fmod(std::fabs(j), 2) == 1);
+        if (j + 1 == j)
+            break; // j no longer moves
+        ++j;
+    }
 }
 
 bool inFrame(const PixelFrame &frame, int x, int y, int w, int h)

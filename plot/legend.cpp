@@ -12,7 +12,7 @@ const char *const Ellipsis = "…";
 constexpr long TextWeight = 4;
 constexpr long LoopInkWeight = 16;
 
-// The byte where the character after the one ending at `end` begins.
+// The byte where the UTF-8 character after the one beginning at `at` begins.
 std::size_t nextCharacter(const std::string &text, std::size_t at)
 {
     ++at;

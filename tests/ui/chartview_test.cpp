@@ -1,15 +1,20 @@
 // The chart window on a screen of density 2 (QT_SCALE_FACTOR=2, offscreen): the chart drawn for
 // its pixels as velmora-render --scale 2 draws it, the read-out and the zoom in the window's own
 // coordinates, the wheel zooming about the pointer, the right button panning, the whole chart
-// back on a double-click or from the context menu, and the view kept out of the undo steps.
+// back on a double-click or from the context menu, and the view kept out of the undo steps; a
+// loop named in the loops window.
 #include "core/loopspec.h"
 #include "render/chartfile.h"
+#include "scriptedprompts.h"
 #include "ui/application.h"
 #include "ui/chartdocument.h"
 #include "ui/chartview.h"
 #include "ui/chartwindow.h"
+#include "ui/filefolders.h"
+#include "ui/loopswindow.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -149,6 +154,23 @@ private slots:
         QCOMPARE(document->session().legend, LegendKind::Margins);
         QVERIFY(document->session().view == again);
         QVERIFY(document->session().view != zoomed);
+    }
+
+    void aLoopIsNamedInTheLoopsWindow()
+    {
+        test::ScriptedPrompts prompts;
+        FileFolders folders(*document);
+        LoopsWindow loops(*document, prompts, folders);
+        auto *name = loops.findChild<QLineEdit *>("NomBoucle");
+        QVERIFY(name);
+        QCOMPARE(name->placeholderText(), QStringLiteral("4/(s*(s+1)*(s+2))"));
+        name->setText(QStringLiteral("  procédé  "));
+        emit name->editingFinished();
+        QCOMPARE(document->loops()[0].name, std::string("procédé"));
+        QCOMPARE(document->scene().loops[0].name, std::string("procédé"));
+        document->undoStack().undo();
+        QCOMPARE(document->loops()[0].name, std::string());
+        QCOMPARE(name->text(), QString());
     }
 };
 
