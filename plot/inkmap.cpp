@@ -151,7 +151,7 @@ void InkSurface::lineTo(int x, int y)
     m_target.lineTo(x, y);
     // The chart's own lines are only counted, under the legend: a short one by its end.
     if (m_kind == Ink::ChartLine && std::abs(x - m_x) <= 4 && std::abs(y - m_y) <= 4)
-        m_map.markRect({ x, y, x + 1, y + 1 }, m_kind);
+        m_map.markPixel(x, y, m_kind);
     else
         m_map.markLine(m_x, m_y, x, y, std::max(m_penWidth, ScaledPenWidth(1, scale())), m_kind);
     m_x = x;

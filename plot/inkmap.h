@@ -48,6 +48,11 @@ public:
     InkMap(int width, int height);
 
     void markRect(const PixelRect &rect, std::uint8_t kind);
+    void markPixel(int x, int y, std::uint8_t kind)
+    {
+        if (x >= 0 && y >= 0 && x < m_width && y < m_height)
+            m_cells[static_cast<std::size_t>(y / m_cell) * m_columns + x / m_cell] |= kind;
+    }
     // A line `width` pixels across from (x0, y0) to (x1, y1), both ends included.
     void markLine(int x0, int y0, int x1, int y1, int width, std::uint8_t kind);
     void markDisc(int x, int y, int radius, std::uint8_t kind);
