@@ -1,6 +1,8 @@
-// Loops: the analysis of a 10th-order loop with a delay (locus and every quantity), and the
-// clipboard-size chart with three loci, analysis included, as a gain change in the program
-// redraws it.
+// Loops: the analysis of a 10th-order loop with a delay (locus and every quantity); the
+// clipboard-size chart with three loci and their legend, analysis included, as a gain change in
+// the program redraws it, and the same chart drawn from analyses made once (loci traced,
+// labels placed, legend); a step of the wheel in the chart window, which draws the chart of a
+// new view from the same analyses, at 300 x 475 and on a screen of density 2.
 #include "core/loopanalysis.h"
 #include "plot/chartscene.h"
 #include "render/rastersurface.h"
@@ -47,7 +49,61 @@ void BM_ChartWithThreeLociAt600x950(benchmark::State &state)
     }
 }
 
+ChartScene threeLoops()
+{
+    ChartScene scene;
+    for (const char *text : ThreeLoops)
+        scene.loops.push_back({ std::make_shared<const LoopAnalysis>(
+                                    AnalyseLoop(TransferFunction::parse(text), 0, {})),
+            DefaultLoopColor(scene.loops.size()), text });
+    return scene;
+}
+
+void BM_DrawThreeLociWithLegendAt600x950(benchmark::State &state)
+{
+    const ChartScene scene = threeLoops();
+    const RenderProfile profile = ClipboardProfile();
+    LabelShapes shapes;
+    for (auto _ : state) {
+        RasterSurface surface(600, 950, &shapes);
+        DrawChartScene(scene, profile, surface);
+        benchmark::DoNotOptimize(surface.image().constBits());
+    }
+}
+
+// One step of the wheel: the view shows 1.25 times less about a point of the critical region,
+// or, every fifth step, the whole chart again; `scale` is the screen's density.
+void zoomSteps(benchmark::State &state, double scale)
+{
+    ChartScene scene = threeLoops();
+    const RenderProfile profile = WindowProfile();
+    const ImageSize size = { static_cast<int>(300 * scale), static_cast<int>(475 * scale) };
+    LabelShapes shapes;
+    int step = 0;
+    for (auto _ : state) {
+        scene.view
+            = step % 5 == 4 ? std::nullopt : ZoomedView(scene.settings, scene.view, -175, -2, 1.25);
+        ++step;
+        RasterSurface surface(size.width, size.height, &shapes, scale);
+        DrawChartScene(scene, profile, surface);
+        benchmark::DoNotOptimize(surface.image().constBits());
+    }
+}
+
+void BM_ZoomStepAt300x475(benchmark::State &state)
+{
+    zoomSteps(state, 1);
+}
+
+void BM_ZoomStepAtDensity2(benchmark::State &state)
+{
+    zoomSteps(state, 2);
+}
+
 BENCHMARK(BM_AnalyseTenthOrderLoopWithDelay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ChartWithThreeLociAt600x950)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawThreeLociWithLegendAt600x950)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomStepAt300x475)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomStepAtDensity2)->Unit(benchmark::kMicrosecond);
 
 } // namespace

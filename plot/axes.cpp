@@ -21,9 +21,11 @@ std::string graduationLabel(double v, double step)
     return RealToText(std::fabs(v) < step / 100 ? 0.0 : v);
 }
 
-// Pen and font as both axis drawers start them.
-void prepareAxis(DrawingSurface &surface, const AxisStyle &style)
+// Pen and font as both axis drawers start them; the tick length in the image's pixels.
+void prepareAxis(DrawingSurface &surface, AxisStyle &style)
 {
+    if (surface.scale() != 1)
+        style.tickLength = static_cast<int>(std::nearbyint(style.tickLength * surface.scale()));
     surface.setFontName(style.fontName);
     surface.setFontSize(style.fontSize);
     surface.setFontColor(style.axisColor);
@@ -86,7 +88,7 @@ void forEachGraduation(double first, double step, int direction, InRange inRange
 void DrawPhaseAxis(
     int row, DrawingSurface &surface, AxisStyle style, double step, double min, double max)
 {
-    const PixelFrame frame = FrameOf(surface.width(), surface.height());
+    const PixelFrame frame = FrameOf(surface.width(), surface.height(), surface.scale());
     prepareAxis(surface, style);
     forEachGraduation(
         min, step, +1, [max](double v) { return v <= max; },
@@ -106,7 +108,7 @@ void DrawPhaseAxis(
 void DrawGainAxis(
     int column, DrawingSurface &surface, AxisStyle style, double step, double min, double max)
 {
-    const PixelFrame frame = FrameOf(surface.width(), surface.height());
+    const PixelFrame frame = FrameOf(surface.width(), surface.height(), surface.scale());
     prepareAxis(surface, style);
     forEachGraduation(
         max, step, -1, [min](double v) { return v >= min; },
@@ -125,7 +127,7 @@ void DrawGainAxis(
 void DrawAxes(DrawingSurface &surface, AxisStyle style, double phaseStep, double gainStep,
     double phaseMin, double phaseMax, double gainMin, double gainMax)
 {
-    const PixelFrame frame = FrameOf(surface.width(), surface.height());
+    const PixelFrame frame = FrameOf(surface.width(), surface.height(), surface.scale());
     // Axes through the origin; otherwise along the bottom and left edges of the frame.
     const int axisColumn = style.axesAtOrigin
         ? ValueToColumn(frame.left, frame.right, 0, phaseMin, phaseMax)
@@ -135,6 +137,133 @@ void DrawAxes(DrawingSurface &surface, AxisStyle style, double phaseStep, double
         : frame.bottom;
     DrawPhaseAxis(axisRow, surface, style, phaseStep, phaseMin, phaseMax);
     DrawGainAxis(axisColumn, surface, style, gainStep, gainMin, gainMax);
+    surface.setPenStyle(PenStyle::Solid);
+    surface.setPenColor(style.axisColor);
+    line(surface, frame.left, axisRow, frame.right, axisRow);
+}
+
+double ViewGraduationStep(double step, double origin, double low, double high)
+{
+    // Whether the graduations every `finer` put 4 labelled ones (odd j) within [low, high].
+    const auto enough = [&](double finer) {
+        const double first = std::ceil((low - origin) / finer);
+        const double last = std::floor((high - origin) / finer);
+        const double firstOdd = std::fmod(std::fabs(first), 2) == 1 ? first : first + 1;
+        return last >= firstOdd && std::floor((last - firstOdd) / 2) + 1 >= 4;
+    };
+    if (!(step > 0) || !std::isfinite(step) || enough(step))
+        return step;
+    // Round steps below it that divide it (5, 2.5, 2 and 1 times a power of ten), then its
+    // fractions 1 / 2, 1 / 5, 1 / 10, ...
+    const double top = std::floor(std::log10(step));
+    for (double power = top; power > top - 7; --power) {
+        for (const double mantissa : { 5.0, 2.5, 2.0, 1.0 }) {
+            const double finer = mantissa * std::pow(10.0, power);
+            const double parts = step / finer;
+            if (finer < step && std::fabs(parts - std::round(parts)) <= 1e-9 * parts
+                && enough(finer))
+                return finer;
+        }
+    }
+    double finer = step;
+    for (double divisor = 1; divisor <= 1e6; divisor *= 10) {
+        for (const double m : { 2.0, 5.0, 10.0 }) {
+            const double next = step / (divisor * m);
+            if (!(next > 0))
+                return finer;
+            finer = next;
+            if (enough(finer))
+                return finer;
+        }
+    }
+    return finer;
+}
+
+namespace {
+
+// The whole j of the graduations origin + direction j step within [low, high], in increasing j,
+// at most MaxGraduations of them.
+template <typename Each>
+void forEachViewGraduation(
+    double origin, double step, int direction, double low, double high, Each each)
+{
+    const double a = (low - origin) / step * direction;
+    const double b = (high - origin) / step * direction;
+    if (!(step > 0) || !std::isfinite(a) || !std::isfinite(b))
+        return; // a step too fine to number the graduations
+    const double last = std::floor(std::max(a, b));
+    double j = std::ceil(std::min(a, b));
+    for (int count = 0; count < MaxGraduations && j <= last; ++count) {
+        each(origin + direction * j * step, std::fmod(std::fabs(j), 2) == 1);
+        if (j + 1 == j)
+            break; // j no longer moves
+        ++j;
+    }
+}
+
+bool inFrame(const PixelFrame &frame, int x, int y, int w, int h)
+{
+    return x >= frame.left && y >= frame.top && x + w <= frame.right + 1
+        && y + h <= frame.bottom + 1;
+}
+
+} // namespace
+
+void DrawViewAxes(
+    DrawingSurface &surface, const ChartMapping &mapping, const ChartSettings &settings)
+{
+    AxisStyle style = settings.axisStyle;
+    prepareAxis(surface, style);
+    surface.setPenColor(style.axisColor);
+    const PixelFrame &frame = mapping.frame;
+    const int tick = style.tickLength;
+    const bool showsZeroDb = mapping.gainMin <= 0 && mapping.gainMax >= 0;
+    const bool showsZeroDegrees = mapping.phaseMin <= 0 && mapping.phaseMax >= 0;
+    const int axisRow = style.axesAtOrigin && showsZeroDb ? mapping.row(0) : frame.bottom;
+    const int axisColumn = !style.axesAtOrigin ? frame.left
+        : showsZeroDegrees                     ? mapping.column(0)
+                                               : frame.right;
+    const int h = surface.textHeight("1");
+    // Ticks go down and right from their axis, up or left where that would leave the frame.
+    const bool ticksDown = axisRow + tick <= frame.bottom;
+    const bool ticksRight = axisColumn + tick <= frame.right;
+
+    const double phaseStep = ViewGraduationStep(
+        settings.phaseStep, settings.phaseMin, mapping.phaseMin, mapping.phaseMax);
+    forEachViewGraduation(settings.phaseMin, phaseStep, +1, mapping.phaseMin, mapping.phaseMax,
+        [&](double v, bool labelled) {
+            const int x = mapping.column(v);
+            const int end = ticksDown ? axisRow + tick : axisRow - tick;
+            drawGraduationMark(
+                surface, style, { x, axisRow, x, end }, { x, frame.top, x, frame.bottom });
+            if (!labelled)
+                return;
+            const std::string text = graduationLabel(v, phaseStep);
+            const int y = ticksDown ? axisRow + halfOf(h) : axisRow - tick - h;
+            if (inFrame(frame, x, y, surface.textWidth(text), h))
+                surface.drawText(x, y, text);
+        });
+    line(surface, frame.left, axisRow, frame.right, axisRow);
+
+    const double gainStep = ViewGraduationStep(
+        settings.gainStep, -settings.gainMax, -mapping.gainMax, -mapping.gainMin);
+    forEachViewGraduation(settings.gainMax, gainStep, -1, mapping.gainMin, mapping.gainMax,
+        [&](double v, bool labelled) {
+            const int y = mapping.row(v);
+            const int end = ticksRight ? axisColumn + tick : axisColumn - tick;
+            drawGraduationMark(
+                surface, style, { axisColumn, y, end, y }, { frame.left, y, frame.right, y });
+            if (!labelled)
+                return;
+            const std::string text = graduationLabel(v, gainStep);
+            const int w = surface.textWidth(text);
+            int x = axisColumn + halfOf(surface.textWidth("W"));
+            if (!ticksRight || x + w > frame.right + 1)
+                x = axisColumn - halfOf(surface.textWidth("W")) - w;
+            if (inFrame(frame, x, y - halfOf(h), w, h))
+                surface.drawText(x, y - halfOf(h), text);
+        });
+    line(surface, axisColumn, frame.top, axisColumn, frame.bottom);
     surface.setPenStyle(PenStyle::Solid);
     surface.setPenColor(style.axisColor);
     line(surface, frame.left, axisRow, frame.right, axisRow);

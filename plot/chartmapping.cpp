@@ -47,6 +47,15 @@ PixelFrame FrameOf(int width, int height)
     return PixelFrame { 10, height - 10, 15, width - 15 };
 }
 
+PixelFrame FrameOf(int width, int height, double scale)
+{
+    if (scale == 1)
+        return FrameOf(width, height);
+    const int rows = static_cast<int>(std::nearbyint(10 * scale));
+    const int columns = static_cast<int>(std::nearbyint(15 * scale));
+    return PixelFrame { rows, height - rows, columns, width - columns };
+}
+
 ChartMapping MappingOf(const PixelFrame &frame, const ChartSettings &settings)
 {
     return { frame, settings.gainMin, settings.gainMax, settings.phaseMin, settings.phaseMax };

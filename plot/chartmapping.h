@@ -23,6 +23,11 @@ struct PixelFrame {
 
 PixelFrame FrameOf(int width, int height);
 
+// The plot frame of an image drawn at `scale` image pixels to a designed pixel: margins of
+// 10 and 15 designed pixels, rounded to image pixels (halves to even). FrameOf(w, h, 1) is
+// FrameOf(w, h).
+PixelFrame FrameOf(int width, int height, double scale);
+
 // Gains and phases of the chart's extents to the pixels of a frame, as the contours place them,
 // and back.
 struct ChartMapping {

@@ -61,6 +61,9 @@ std::optional<std::pair<Point, Point>> ClippedPen::segment(Point a, Point b)
     const int y0 = PixelOf(part->first.y);
     const int x1 = PixelOf(part->second.x);
     const int y1 = PixelOf(part->second.y);
+    // A step within the pixel the pen stands on draws nothing: it is not drawn.
+    if (m_placed && m_x == x0 && m_y == y0 && x1 == x0 && y1 == y0)
+        return part;
     if (!m_placed || m_x != x0 || m_y != y0)
         m_surface.moveTo(x0, y0);
     m_surface.lineTo(x1, y1);

@@ -168,13 +168,14 @@ double IsogainCosine(double g, double M)
 }
 
 void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, double gainStep,
-    const RenderProfile &profile, const ChartSettings &settings)
+    const RenderProfile &profile, const ChartSettings &settings, const ChartMapping *shown)
 {
     const ChartMapping map = MappingOf(frame, settings);
     // Every contour samples the same gains: their linear values and rows are computed once.
     const std::vector<GainSample> samples = gainSamples(gainStep, profile.gainDivisions, map);
     const QuickPixels pixels(map);
     const std::vector<double> &values = settings.isogainValues;
+    const int labelGap = static_cast<int>(std::nearbyint(2 * surface.scale()));
     for (const double v : values) {
         const double M = linearGain(v);
         const std::vector<IsogainPoint> points
@@ -190,7 +191,8 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         for (const IsogainPoint &p : points)
             surface.lineTo(p.rightColumn, p.row);
 
-        if (std::abs(last.leftColumn - last.rightColumn) < profile.closingGap) {
+        const bool closesAtTop = !shown || last.gain != samples.back().x;
+        if (closesAtTop && std::abs(last.leftColumn - last.rightColumn) < profile.closingGap) {
             surface.moveTo(last.leftColumn, last.row);
             surface.lineTo(last.rightColumn, last.row);
         }
@@ -199,11 +201,14 @@ void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, doubl
         for (const IsogainPoint &p : points)
             surface.lineTo(p.leftColumn, p.row);
 
-        surface.moveTo(first.rightColumn, first.row);
-        surface.lineTo(first.leftColumn, first.row);
+        if (!shown || first.gain != samples.front().x) {
+            surface.moveTo(first.rightColumn, first.row);
+            surface.lineTo(first.leftColumn, first.row);
+        }
 
-        const double labelGain = last.gain >= settings.gainMax ? settings.gainMax : last.gain;
-        surface.drawText(map.column(last.right - 5), map.row(labelGain) + 2,
+        const double top = shown ? shown->gainMax : settings.gainMax;
+        const double labelGain = last.gain >= top ? top : last.gain;
+        surface.drawText(map.column(last.right - 5), map.row(labelGain) + labelGap,
             RealToText(v) + profile.gainLabelSuffix);
     }
 }

@@ -17,7 +17,12 @@ double IsogainCosine(double g, double M);
 // sampled from gainMin upwards every `gainStep` dB, at most profile.gainDivisions samples per
 // contour. A value whose linear gain overflows or vanishes draws nothing; so does a value with no
 // valid sample. Leaves pen and font colour at isogainColor when there is at least one value.
+// The two branches are joined at the lowest and highest samples. When the contours are drawn
+// for a part of the chart (`shown`: its frame and extents, within those of `frame` and
+// `settings`), the branches are joined only where the contour closes, not where the sweep ends,
+// and a label whose top gain lies above the part is written at the part's top.
 void DrawIsogainContours(DrawingSurface &surface, const PixelFrame &frame, double gainStep,
-    const RenderProfile &profile, const ChartSettings &settings);
+    const RenderProfile &profile, const ChartSettings &settings,
+    const ChartMapping *shown = nullptr);
 
 } // namespace velmora

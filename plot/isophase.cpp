@@ -5,6 +5,7 @@
 #include "core/numbertext.h"
 #include "plot/sweep.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -81,7 +82,7 @@ std::vector<IsophasePoint> sweep(const std::vector<PhaseSample> &samples, double
 } // namespace
 
 void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, double phaseStep,
-    const RenderProfile &profile, const ChartSettings &settings)
+    const RenderProfile &profile, const ChartSettings &settings, bool part)
 {
     const ChartMapping map = MappingOf(frame, settings);
     const QuickPixels pixels(map);
@@ -91,9 +92,13 @@ void DrawIsophaseContours(DrawingSurface &surface, const PixelFrame &frame, doub
     surface.setPenColor(settings.isophaseColor);
     surface.setFontColor(settings.isophaseColor);
     const int capacity = profile.phaseDivisions;
-    const std::vector<PhaseSample> leftSamples
-        = phaseSamples(settings.phaseMin, -180, phaseStep, capacity, map);
-    const std::vector<PhaseSample> rightSamples = phaseSamples(-180, 0, phaseStep, capacity, map);
+    const bool anyLeft = !part || settings.phaseMin < -180;
+    const double rightStart = part ? std::max(-180.0, settings.phaseMin - phaseStep) : -180;
+    const std::vector<PhaseSample> leftSamples = anyLeft
+        ? phaseSamples(settings.phaseMin, -180, phaseStep, capacity, map)
+        : std::vector<PhaseSample> {};
+    const std::vector<PhaseSample> rightSamples
+        = phaseSamples(rightStart, 0, phaseStep, capacity, map);
     const std::vector<double> &values = settings.isophaseValues;
     for (const double v : values) {
         if (v == -180) {

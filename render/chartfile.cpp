@@ -72,13 +72,14 @@ QByteArray encodedImage(const QImage &image, const char *format)
 }
 
 // Draws on a painter that is closed even when drawing throws.
-template <typename Device> void paint(Device &device, ImageSize size, const Drawing &draw)
+template <typename Device>
+void paint(Device &device, ImageSize size, const Drawing &draw, double scale)
 {
     QPainter painter;
     if (!painter.begin(&device))
         throw std::runtime_error("échec de l'ouverture du document");
     try {
-        PainterSurface surface(painter, size.width, size.height);
+        PainterSurface surface(painter, size.width, size.height, scale);
         draw(surface);
         surface.flush();
     } catch (...) {
@@ -88,7 +89,7 @@ template <typename Device> void paint(Device &device, ImageSize size, const Draw
     painter.end();
 }
 
-QByteArray svgBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title)
+QByteArray svgBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title, double scale)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -99,7 +100,7 @@ QByteArray svgBytes(ImageSize size, const Drawing &draw, const DrawingTitle &tit
     generator.setResolution(ChartDotsPerInch);
     generator.setTitle(title.title);
     generator.setDescription(title.description);
-    paint(generator, size, draw);
+    paint(generator, size, draw, scale);
     // The generator gives the size in millimetres; the root element says it in pixels, the
     // units of the view box, so that the drawing is the image's size wherever it is shown.
     static const QRegularExpression rootSize(
@@ -110,7 +111,7 @@ QByteArray svgBytes(ImageSize size, const Drawing &draw, const DrawingTitle &tit
     return text.toUtf8();
 }
 
-QByteArray pdfBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title)
+QByteArray pdfBytes(ImageSize size, const Drawing &draw, const DrawingTitle &title, double scale)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -126,7 +127,7 @@ QByteArray pdfBytes(ImageSize size, const Drawing &draw, const DrawingTitle &tit
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(title.title);
     writer.setCreator(QStringLiteral("Velmora"));
-    paint(writer, size, draw);
+    paint(writer, size, draw, scale);
     return bytes;
 }
 
@@ -157,42 +158,51 @@ std::optional<ChartFormat> FormatOfFileName(std::string_view name)
     return std::nullopt;
 }
 
-QImage DrawingImage(ImageSize size, const Drawing &draw)
+QImage DrawingImage(ImageSize size, const Drawing &draw, double scale)
 {
-    RasterSurface surface(size.width, size.height);
+    RasterSurface surface(size.width, size.height, nullptr, scale);
     draw(surface);
     return surface.image();
 }
 
-QByteArray DrawingFileBytes(
-    ChartFormat format, ImageSize size, const Drawing &draw, const DrawingTitle &title)
+QByteArray DrawingFileBytes(ChartFormat format, ImageSize size, const Drawing &draw,
+    const DrawingTitle &title, double scale)
 {
     switch (format) {
     case ChartFormat::Png: {
-        const QImage image = DrawingImage(size, draw);
+        const QImage image = DrawingImage(size, draw, scale);
         const QImage fewColours = paletted(image);
         return encodedImage(fewColours.isNull() ? image : fewColours, "PNG");
     }
     case ChartFormat::Bmp:
-        return encodedImage(DrawingImage(size, draw), "BMP");
+        return encodedImage(DrawingImage(size, draw, scale), "BMP");
     case ChartFormat::Svg:
-        return svgBytes(size, draw, title);
+        return svgBytes(size, draw, title, scale);
     case ChartFormat::Pdf:
         break;
     }
-    return pdfBytes(size, draw, title);
+    return pdfBytes(size, draw, title, scale);
 }
 
-QImage ChartImage(const ChartScene &scene, const RenderProfile &profile, ImageSize size)
+QImage ChartImage(
+    const ChartScene &scene, const RenderProfile &profile, ImageSize size, double scale)
 {
-    return DrawingImage(size, chartDrawing(scene, profile));
+    return DrawingImage(size, chartDrawing(scene, profile), scale);
 }
 
-QByteArray ChartFileBytes(
-    ChartFormat format, const ChartScene &scene, const RenderProfile &profile, ImageSize size)
+QByteArray ChartFileBytes(ChartFormat format, const ChartScene &scene, const RenderProfile &profile,
+    ImageSize size, double scale)
 {
     return DrawingFileBytes(format, size, chartDrawing(scene, profile),
-        { QString::fromLatin1(DocumentTitle), QString::fromUtf8(ChartTitle) });
+        { QString::fromLatin1(DocumentTitle), QString::fromUtf8(ChartTitle) }, scale);
+}
+
+ImageSize ScaledSize(ImageSize designed, double scale)
+{
+    if (scale == 1)
+        return designed;
+    return { static_cast<int>(std::nearbyint(designed.width * scale)),
+        static_cast<int>(std::nearbyint(designed.height * scale)) };
 }
 
 } // namespace velmora

@@ -30,19 +30,25 @@ struct DrawingTitle {
     QString description;
 };
 
-// The drawing on a raster image of that size. Throws what drawing throws.
-QImage DrawingImage(ImageSize size, const Drawing &draw);
+// The drawing on a raster image of that size (pixels), on a surface of that scale (see
+// DrawingSurface). Throws what drawing throws.
+QImage DrawingImage(ImageSize size, const Drawing &draw, double scale = 1);
 
 // The whole file: a raster image (PNG, BMP) of that size; an SVG whose size and view box are
 // that size in pixels; a one-page PDF whose page is the image at 96 dpi. Vector files hold paths
 // and real text. Throws what drawing throws, and std::runtime_error (French) when the encoder
 // fails.
-QByteArray DrawingFileBytes(
-    ChartFormat format, ImageSize size, const Drawing &draw, const DrawingTitle &title);
+QByteArray DrawingFileBytes(ChartFormat format, ImageSize size, const Drawing &draw,
+    const DrawingTitle &title, double scale = 1);
 
 // The chart of a scene, as an image and as a file.
-QImage ChartImage(const ChartScene &scene, const RenderProfile &profile, ImageSize size);
-QByteArray ChartFileBytes(
-    ChartFormat format, const ChartScene &scene, const RenderProfile &profile, ImageSize size);
+QImage ChartImage(
+    const ChartScene &scene, const RenderProfile &profile, ImageSize size, double scale = 1);
+QByteArray ChartFileBytes(ChartFormat format, const ChartScene &scene, const RenderProfile &profile,
+    ImageSize size, double scale = 1);
+
+// The size in pixels of an image of a designed size drawn at a scale: each side times the
+// scale, rounded (halves to even).
+ImageSize ScaledSize(ImageSize designed, double scale);
 
 } // namespace velmora

@@ -13,6 +13,15 @@ namespace {
 
 constexpr int MaxFontPixels = 2000;
 
+int scaledPixels(int points, double scale)
+{
+    const int designed = PointsToPixels(points);
+    if (scale == 1)
+        return designed;
+    return static_cast<int>(
+        std::clamp(std::nearbyint(designed * scale), 1.0, static_cast<double>(MaxFontPixels)));
+}
+
 } // namespace
 
 int PointsToPixels(int points)
@@ -51,8 +60,9 @@ QFont ChartFont(const QString &family, int pixelSize)
     return font;
 }
 
-SurfaceFont::SurfaceFont()
-    : m_font(ChartFont(DrawnFamily(DefaultFontFace), PointsToPixels(8)))
+SurfaceFont::SurfaceFont(double scale)
+    : m_scale(scale)
+    , m_font(ChartFont(DrawnFamily(DefaultFontFace), scaledPixels(8, scale)))
 {
 }
 
@@ -69,7 +79,7 @@ void SurfaceFont::setFace(const std::string &face)
 
 void SurfaceFont::setPoints(int points)
 {
-    const int pixels = PointsToPixels(points);
+    const int pixels = scaledPixels(points, m_scale);
     if (pixels != m_font.pixelSize()) {
         m_font.setPixelSize(pixels);
         m_metrics.reset();

@@ -34,10 +34,11 @@ QFont ChartFont(const QString &family, int pixelSize);
 
 // The font of a drawing surface: the face and size the chart asks for, the installed family and
 // pixel size that draw them, and the metrics, measured once per change. It starts as a new image
-// does: the default face at 8 points.
+// does: the default face at 8 points. On a surface of scale r the pixel size is r times the
+// designed one, rounded (halves to even).
 class SurfaceFont {
 public:
-    SurfaceFont();
+    explicit SurfaceFont(double scale = 1);
 
     // An empty face leaves the face as it is.
     void setFace(const std::string &face);
@@ -47,6 +48,7 @@ public:
     const QFontMetrics &metrics();
 
 private:
+    double m_scale;
     QFont m_font;
     std::optional<QFontMetrics> m_metrics;
 };

@@ -7,7 +7,11 @@ namespace velmora {
 
 const LabelShapes::Shape &LabelShapes::shape(const QFont &font, const QString &text)
 {
-    const QString key = font.key() + QChar('\n') + text;
+    if (m_lastKey.isEmpty() || !(font == m_lastFont)) {
+        m_lastFont = font;
+        m_lastKey = font.key() + QChar('\n');
+    }
+    const QString key = m_lastKey + text;
     if (const auto found = m_shapes.constFind(key); found != m_shapes.cend())
         return *found;
     if (m_shapes.size() >= Capacity)

@@ -27,6 +27,9 @@ private:
     static constexpr qsizetype Capacity = 4096;
 
     QHash<QString, Shape> m_shapes; // by font key and text
+    // The font asked for last and its key, which takes long to write out.
+    QFont m_lastFont;
+    QString m_lastKey;
 };
 
 } // namespace velmora

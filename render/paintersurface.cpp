@@ -31,10 +31,13 @@ QPen linePen(QColor color, int width, QList<qreal> pattern = {})
 
 } // namespace
 
-PainterSurface::PainterSurface(QPainter &painter, int width, int height)
+PainterSurface::PainterSurface(QPainter &painter, int width, int height, double scale)
     : m_painter(painter)
     , m_width(width)
     , m_height(height)
+    , m_scale(scale)
+    , m_font(scale)
+    , m_penWidth(ScaledPenWidth(1, scale))
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -53,15 +56,16 @@ void PainterSurface::flush()
         return;
     }
     const QColor color(ToRgb(m_penColor));
+    const qreal unit = PatternUnit(m_scale);
     switch (m_penStyle) {
     case PenStyle::Dotted:
         // The gaps of the dotted pattern are white, as on the raster image.
         m_painter.setPen(linePen(Qt::white, m_penWidth));
         m_painter.drawPolyline(m_polyline);
-        m_painter.setPen(linePen(color, m_penWidth, { 1, 1 }));
+        m_painter.setPen(linePen(color, m_penWidth, { unit, unit }));
         break;
     case PenStyle::Dashed:
-        m_painter.setPen(linePen(color, m_penWidth, { 6, 4 }));
+        m_painter.setPen(linePen(color, m_penWidth, { 6 * unit, 4 * unit }));
         break;
     case PenStyle::Solid:
         m_painter.setPen(linePen(color, m_penWidth));
@@ -89,7 +93,7 @@ void PainterSurface::setPenStyle(PenStyle style)
 
 void PainterSurface::setPenWidth(int pixels)
 {
-    pixels = std::clamp(pixels, 1, 9);
+    pixels = ScaledPenWidth(pixels, m_scale);
     if (pixels != m_penWidth) {
         flush();
         m_penWidth = pixels;
@@ -103,6 +107,12 @@ void PainterSurface::drawDisc(int x, int y, int radius)
     m_painter.setBrush(QColor(ToRgb(m_penColor)));
     m_painter.drawEllipse(centreOf(x, y), radius + 0.5, radius + 0.5);
     m_painter.setBrush(Qt::NoBrush);
+}
+
+void PainterSurface::fillRect(int x, int y, int width, int height, Color color)
+{
+    flush();
+    m_painter.fillRect(QRectF(x, y, width, height), QColor(ToRgb(color)));
 }
 
 void PainterSurface::moveTo(int x, int y)
@@ -131,10 +141,21 @@ int PainterSurface::textHeight(const std::string &)
 
 void PainterSurface::drawText(int x, int y, const std::string &text)
 {
+    drawLabel(x, y, text, true);
+}
+
+void PainterSurface::drawTransparentText(int x, int y, const std::string &text)
+{
+    drawLabel(x, y, text, false);
+}
+
+void PainterSurface::drawLabel(int x, int y, const std::string &text, bool cell)
+{
     flush();
     const QString label = QString::fromStdString(text);
     const QFontMetrics &fm = m_font.metrics();
-    m_painter.fillRect(QRectF(x, y, fm.horizontalAdvance(label), fm.height()), Qt::white);
+    if (cell)
+        m_painter.fillRect(QRectF(x, y, fm.horizontalAdvance(label), fm.height()), Qt::white);
     m_painter.setFont(m_font.font());
     m_painter.setPen(QColor(ToRgb(m_fontColor)));
     m_painter.drawText(QPointF(x, y + fm.ascent()), label);

@@ -21,8 +21,9 @@ namespace velmora {
 // stand at the same places.
 class PainterSurface final : public DrawingSurface {
 public:
-    // Paints the width x height page white first.
-    PainterSurface(QPainter &painter, int width, int height);
+    // Paints the width x height page white first. `scale` as for the raster surface: pens and
+    // fonts that many times larger.
+    PainterSurface(QPainter &painter, int width, int height, double scale = 1);
     ~PainterSurface() override;
 
     PainterSurface(const PainterSurface &) = delete;
@@ -30,6 +31,7 @@ public:
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
+    double scale() const override { return m_scale; }
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override;
@@ -40,7 +42,9 @@ public:
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void drawDisc(int x, int y, int radius) override;
+    void fillRect(int x, int y, int width, int height, Color color) override;
     void drawText(int x, int y, const std::string &text) override;
+    void drawTransparentText(int x, int y, const std::string &text) override;
     int textWidth(const std::string &text) override;
     int textHeight(const std::string &text) override;
 
@@ -48,9 +52,12 @@ public:
     void flush();
 
 private:
+    void drawLabel(int x, int y, const std::string &text, bool cell);
+
     QPainter &m_painter;
     int m_width;
     int m_height;
+    double m_scale;
     SurfaceFont m_font;
     Color m_penColor = Black;
     PenStyle m_penStyle = PenStyle::Solid;

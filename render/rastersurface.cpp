@@ -12,8 +12,12 @@
 
 namespace velmora {
 
-RasterSurface::RasterSurface(int width, int height, LabelShapes *shapes)
-    : m_shapes(shapes ? shapes : &m_ownShapes)
+RasterSurface::RasterSurface(int width, int height, LabelShapes *shapes, double scale)
+    : m_scale(scale)
+    , m_patternUnit(PatternUnit(scale))
+    , m_font(scale)
+    , m_shapes(shapes ? shapes : &m_ownShapes)
+    , m_penWidth(ScaledPenWidth(1, scale))
 {
     if (width > 0 && height > 0)
         m_image = QImage(width, height, QImage::Format_RGB32);
@@ -56,11 +60,12 @@ void RasterSurface::ensureOwned()
 // line) or nothing (the gap of a dashed line).
 std::optional<QRgb> RasterSurface::patternAt(std::int64_t phase) const
 {
+    const std::int64_t unit = phase / m_patternUnit;
     switch (m_penStyle) {
     case PenStyle::Dotted:
-        return phase % 2 == 1 ? qRgb(255, 255, 255) : m_penRgb;
+        return unit % 2 == 1 ? qRgb(255, 255, 255) : m_penRgb;
     case PenStyle::Dashed:
-        if (phase % 10 >= 6)
+        if (unit % 10 >= 6)
             return std::nullopt;
         break;
     case PenStyle::Solid:
@@ -199,6 +204,20 @@ void RasterSurface::drawDisc(int x, int y, int radius)
     }
 }
 
+void RasterSurface::fillRect(int x, int y, int width, int height, Color color)
+{
+    const std::int64_t x0 = std::max<std::int64_t>(x, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(y, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(static_cast<std::int64_t>(x) + width, m_width);
+    const std::int64_t y1 = std::min<std::int64_t>(static_cast<std::int64_t>(y) + height, m_height);
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    ensureOwned();
+    const QRgb rgb = ToRgb(color);
+    for (std::int64_t row = y0; row < y1; ++row)
+        std::fill(m_bits + row * m_stride + x0, m_bits + row * m_stride + x1, rgb);
+}
+
 int RasterSurface::textWidth(const std::string &text)
 {
     return m_shapes->shape(m_font.font(), QString::fromStdString(text)).width;
@@ -210,6 +229,16 @@ int RasterSurface::textHeight(const std::string &)
 }
 
 void RasterSurface::drawText(int x, int y, const std::string &text)
+{
+    drawLabel(x, y, text, true);
+}
+
+void RasterSurface::drawTransparentText(int x, int y, const std::string &text)
+{
+    drawLabel(x, y, text, false);
+}
+
+void RasterSurface::drawLabel(int x, int y, const std::string &text, bool cell)
 {
     const LabelShapes::Shape &shape = m_shapes->shape(m_font.font(), QString::fromStdString(text));
     const QFontMetrics &fm = m_font.metrics();
@@ -225,8 +254,9 @@ void RasterSurface::drawText(int x, int y, const std::string &text)
     if (x0 >= x1 || y0 >= y1)
         return; // the whole cell lies outside the image
     ensureOwned();
-    for (std::int64_t row = y0; row < y1; ++row)
-        std::fill(m_bits + row * m_stride + x0, m_bits + row * m_stride + x1, white);
+    if (cell)
+        for (std::int64_t row = y0; row < y1; ++row)
+            std::fill(m_bits + row * m_stride + x0, m_bits + row * m_stride + x1, white);
 
     if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_image);

@@ -24,8 +24,9 @@ class RasterSurface final : public DrawingSurface {
 public:
     // Throws std::runtime_error (French message) when the image cannot be allocated. Labels
     // are shaped in `shapes` when given, kept from one image to the next by its owner, and in a
-    // set of the surface's own otherwise.
-    RasterSurface(int width, int height, LabelShapes *shapes = nullptr);
+    // set of the surface's own otherwise. `scale` (at least 1) is the image's pixels to a
+    // designed pixel: pens and fonts are that many times larger.
+    RasterSurface(int width, int height, LabelShapes *shapes = nullptr, double scale = 1);
     ~RasterSurface() override;
 
     RasterSurface(const RasterSurface &) = delete;
@@ -33,17 +34,20 @@ public:
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
+    double scale() const override { return m_scale; }
 
     void setPenColor(Color color) override;
     void setPenStyle(PenStyle style) override { m_penStyle = style; }
-    void setPenWidth(int pixels) override { m_penWidth = std::clamp(pixels, 1, 9); }
+    void setPenWidth(int pixels) override { m_penWidth = ScaledPenWidth(pixels, m_scale); }
     void setFontName(const std::string &face) override { m_font.setFace(face); }
     void setFontSize(int points) override { m_font.setPoints(points); }
     void setFontColor(Color color) override { m_fontColor = color; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void drawDisc(int x, int y, int radius) override;
+    void fillRect(int x, int y, int width, int height, Color color) override;
     void drawText(int x, int y, const std::string &text) override;
+    void drawTransparentText(int x, int y, const std::string &text) override;
     int textWidth(const std::string &text) override;
     int textHeight(const std::string &text) override;
 
@@ -51,6 +55,7 @@ public:
     const QImage &image();
 
 private:
+    void drawLabel(int x, int y, const std::string &text, bool cell);
     void ensureOwned();
     void stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     std::optional<QRgb> patternAt(std::int64_t phase) const;
@@ -60,6 +65,8 @@ private:
     QImage m_image;
     int m_width;
     int m_height;
+    double m_scale;
+    int m_patternUnit; // pixels of a dot or of a dash's unit: the scale, rounded
     bool m_handedOut = false; // image() has been called: a copy may share the pixels
     QRgb *m_bits = nullptr;
     std::int64_t m_stride = 0; // pixels per scan line

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <tuple>
 
 namespace velmora {
 
@@ -48,7 +50,15 @@ constexpr const char *Chart = "chart";
 constexpr const char *LoopsWindow = "loops";
 constexpr const char *MarginsWindow = "margins";
 constexpr const char *ResponseWindow = "response";
+constexpr const char *Legend = "legend";
+constexpr const char *SensitivityContour = "sensitivity_contour";
+constexpr const char *View = "view";
+constexpr const char *ViewPhase = "phase";
+constexpr const char *ViewGain = "gain";
 } // namespace Key
+
+// The legend's kinds as a session writes them, in the order of LegendKind.
+constexpr const char *LegendNames[] = { "none", "names", "margins" };
 
 [[noreturn]] void refuse(const QString &key, const QString &what)
 {
@@ -278,6 +288,41 @@ WindowLayout readWindows(const Reader &r)
     return layout;
 }
 
+LegendKind readLegend(const Reader &r)
+{
+    const QString text = r.text(Key::Legend, QLatin1String(LegendNames[1]));
+    for (std::size_t i = 0; i < std::size(LegendNames); ++i)
+        if (text == QLatin1String(LegendNames[i]))
+            return static_cast<LegendKind>(i);
+    refuse(r.name(Key::Legend), QStringLiteral("doit être « none », « names » ou « margins »"));
+}
+
+// [low, high] within [min, max], low < high.
+std::pair<double, double> readInterval(
+    const Reader &r, const char *key, double min, double max, const char *unit)
+{
+    const QJsonArray pair = r.array(key);
+    const bool numbers = pair.size() == 2 && pair[0].isDouble() && pair[1].isDouble();
+    const double low = numbers ? pair[0].toDouble() : 0;
+    const double high = numbers ? pair[1].toDouble() : 0;
+    if (!numbers || !(low < high) || low < min || high > max)
+        refuse(r.name(key),
+            QStringLiteral("doit être [début, fin] en %1, début < fin, de %2 à %3")
+                .arg(QLatin1String(unit), QString::fromStdString(PlainDecimal(min)),
+                    QString::fromStdString(PlainDecimal(max))));
+    return { low, high };
+}
+
+ViewExtents readView(const Reader &r, const ChartSettings &settings)
+{
+    ViewExtents view;
+    std::tie(view.phaseMin, view.phaseMax)
+        = readInterval(r, Key::ViewPhase, settings.phaseMin, settings.phaseMax, "degrés");
+    std::tie(view.gainMin, view.gainMax)
+        = readInterval(r, Key::ViewGain, settings.gainMin, settings.gainMax, "dB");
+    return view;
+}
+
 QJsonObject windowsObject(const WindowLayout &layout)
 {
     QJsonObject object;
@@ -332,6 +377,11 @@ Session ReadSession(const QByteArray &json)
     if (root.has(Key::Windows))
         session.windows
             = readWindows(Reader(root.object(Key::Windows), QLatin1String(Key::Windows) + '.'));
+    session.legend = readLegend(root);
+    session.showSensitivity = root.boolean(Key::SensitivityContour, false);
+    if (root.has(Key::View))
+        session.view = readView(
+            Reader(root.object(Key::View), QLatin1String(Key::View) + '.'), session.settings);
     return session;
 }
 
@@ -394,6 +444,16 @@ QByteArray WriteSession(const Session &session)
     };
     if (session.windows)
         root[QLatin1String(Key::Windows)] = windowsObject(*session.windows);
+    root[QLatin1String(Key::Legend)]
+        = QLatin1String(LegendNames[static_cast<std::size_t>(session.legend)]);
+    root[QLatin1String(Key::SensitivityContour)] = session.showSensitivity;
+    if (session.view)
+        root[QLatin1String(Key::View)] = QJsonObject {
+            { QLatin1String(Key::ViewPhase),
+                QJsonArray { session.view->phaseMin, session.view->phaseMax } },
+            { QLatin1String(Key::ViewGain),
+                QJsonArray { session.view->gainMin, session.view->gainMax } },
+        };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

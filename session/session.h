@@ -25,8 +25,10 @@ constexpr qint64 MaxSessionBytes = 16 * 1024 * 1024;
 
 // {"format": "velmora-session", "version": 1, "settings": {one key a setting, as the table of
 // settings names them}, "isogains": [texts as typed], "isophases": [texts], "loops": [{"expression"
-// or "csv" (with "csv_hz"), "color", "gain_db", "visible", "name"}]}. Missing keys take the
-// defaults, unknown keys are ignored; a value of the wrong type or out of its range refuses the
+// or "csv" (with "csv_hz"), "color", "gain_db", "visible", "name"}], "legend": "none", "names" or
+// "margins", "sensitivity_contour": true or false, "view": {"phase": [from, to], "gain": [from,
+// to]} within the settings' extents}. Missing keys take the defaults (no view: the whole
+// chart), unknown keys are ignored; a value of the wrong type or out of its range refuses the
 // whole file (SessionError naming the key). Each loop's expression must parse; the value lists'
 // values are those of their texts. Colours are "#RRGGBB".
 Session ReadSession(const QByteArray &json);

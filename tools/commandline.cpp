@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
+#include <tuple>
 
 namespace velmora {
 
@@ -259,6 +261,16 @@ void readProfile(const Given &given, RenderJob &job)
         job.size.height
             = static_cast<int>(entry(OptionName(Option::Height), given.last(Option::Height),
                 clipboard ? Entry::ImageHeight : Entry::WindowImageHeight, s, "hauteur"));
+    if (given.has(Option::Scale)) {
+        const std::string option = OptionName(Option::Scale);
+        job.scale = acceptedNumber(
+            option, given.last(Option::Scale), [](double v) { return v >= 1 && v <= 4; },
+            "1 <= R <= 4");
+        const ImageSize image = ScaledSize(job.size, job.scale);
+        if (image.width > 10000 || image.height > 10000)
+            throw UsageError(option + " : l'image ferait " + std::to_string(image.width) + " x "
+                + std::to_string(image.height) + " pixels, 10000 au plus de chaque côté");
+    }
 }
 
 void readLoops(const Given &given, bool hertz, RenderJob &job)
@@ -287,8 +299,10 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
     }
     const std::vector<std::string> colors = given.all(Option::LoopColor);
     const std::vector<std::string> gains = given.all(Option::LoopGainDb);
+    const std::vector<std::string> names = given.all(Option::LoopName);
     for (const auto &[option, count] : { std::pair { Option::LoopColor, colors.size() },
-             std::pair { Option::LoopGainDb, gains.size() } })
+             std::pair { Option::LoopGainDb, gains.size() },
+             std::pair { Option::LoopName, names.size() } })
         if (count > loops.size())
             throw UsageError(OptionName(option) + " : donnée " + std::to_string(count)
                 + " fois pour " + std::to_string(loops.size()) + " boucle(s)");
@@ -297,6 +311,54 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
     for (std::size_t i = 0; i < gains.size(); ++i)
         loops[i].gainDb = entry(OptionName(Option::LoopGainDb), gains[i], Entry::LoopGainDb,
             job.session.settings, "gain");
+    for (std::size_t i = 0; i < names.size(); ++i)
+        loops[i].name = names[i];
+}
+
+// "A,B" with min <= A < B <= max.
+std::pair<double, double> interval(Option option, const std::string &text, double min, double max)
+{
+    const std::string name = OptionName(option);
+    const std::vector<std::string> items = commaSeparated(text);
+    const std::string wanted
+        = "il faut A,B avec " + PlainDecimal(min) + " <= A < B <= " + PlainDecimal(max);
+    if (items.size() != 2)
+        throw UsageError(name + " : " + inGuillemets(text) + " : " + wanted);
+    const double low = number(name, items[0]);
+    const double high = number(name, items[1]);
+    if (!(low < high && low >= min && high <= max))
+        throw UsageError(name + " : valeur refusée " + inGuillemets(text) + " : " + wanted);
+    return { low, high };
+}
+
+// How the chart shows the loops, and the part of it shown.
+void readPresentation(const Given &given, Session &session)
+{
+    if (given.has(Option::Legend)) {
+        const std::string &kind = given.last(Option::Legend);
+        const std::pair<const char *, LegendKind> kinds[] = { { "none", LegendKind::None },
+            { "names", LegendKind::Names }, { "margins", LegendKind::Margins } };
+        const auto found = std::find_if(
+            std::begin(kinds), std::end(kinds), [&](const auto &k) { return kind == k.first; });
+        if (found == std::end(kinds))
+            throw UsageError(OptionName(Option::Legend) + " : " + inGuillemets(kind)
+                + " inconnu : none, names ou margins attendu");
+        session.legend = found->second;
+    }
+    if (given.has(Option::SensitivityContour))
+        session.showSensitivity = true;
+    const ChartSettings &s = session.settings;
+    if (given.has(Option::ViewPhase) || given.has(Option::ViewGain)) {
+        ViewExtents view
+            = session.view.value_or(ViewExtents { s.phaseMin, s.phaseMax, s.gainMin, s.gainMax });
+        if (given.has(Option::ViewPhase))
+            std::tie(view.phaseMin, view.phaseMax) = interval(
+                Option::ViewPhase, given.last(Option::ViewPhase), s.phaseMin, s.phaseMax);
+        if (given.has(Option::ViewGain))
+            std::tie(view.gainMin, view.gainMax)
+                = interval(Option::ViewGain, given.last(Option::ViewGain), s.gainMin, s.gainMax);
+        session.view = view;
+    }
 }
 
 // What only the command line says: frequencies, markers and reports.
@@ -375,6 +437,9 @@ void checkOutputs(const Given &given, RenderJob &job)
             + " ou une session qui en a)");
     if (job.report && job.reportJson)
         throw UsageError(report + " et " + reportJson + " ne vont pas ensemble");
+    if (job.plot != PlotKind::Chart && job.scale != 1)
+        throw UsageError(OptionName(Option::Scale) + " ne vaut que pour l'abaque ("
+            + OptionName(Option::Plot) + " chart)");
     if (wantsFile) {
         job.output = given.last(Option::Output);
         const std::optional<ChartFormat> format = FormatOfFileName(*job.output);
@@ -406,6 +471,7 @@ RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
     readLists(changes, job.session);
     readProfile(given, job);
     readLoops(changes, given.has(Option::LoopHz), job);
+    readPresentation(changes, job.session);
     readAnalysis(given, job);
     checkOutputs(given, job);
     return job;

@@ -32,7 +32,8 @@ struct RenderJob {
     ChartFormat format = ChartFormat::Png;
     PlotKind plot = PlotKind::Chart;
     RenderProfile profile = WindowProfile();
-    ImageSize size;
+    ImageSize size; // designed pixels; the image is `scale` times larger
+    double scale = 1;
     std::optional<double> omegaMin; // rad/s
     std::optional<double> omegaMax;
     std::vector<double> markers; // rad/s

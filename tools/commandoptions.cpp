@@ -48,11 +48,22 @@ constexpr const char *ReportHelp[] = { "imprime les marges, la résonance, la ba
     "la stabilité, la sensibilité Ms et la réponse",
     "indicielle de chaque boucle (tableau, en français)" };
 constexpr const char *ReportJsonHelp[] = { "les mêmes grandeurs en JSON" };
+constexpr const char *LoopNameHelp[] = { "nom de la boucle suivante dans l'ordre, dans la",
+    "légende (par défaut l'expression ou le nom du fichier)" };
+constexpr const char *LegendHelp[] = { "légende des boucles : none (aucune), names (noms,",
+    "défaut) ou margins (noms, MG, MP, Mr et ωb)" };
+constexpr const char *SensitivityHelp[]
+    = { "trace en tirets le contour |S| = Ms par le point le", "plus proche du point critique" };
+constexpr const char *ViewHelp[] = { "partie de l'abaque montrée : phases de A à B (°),",
+    "gains de C à D (dB), A < B et C < D dans les limites",
+    "de l'abaque ; graduations plus fines au besoin" };
+constexpr const char *ScaleHelp[] = { "dessine l'image R fois plus grande, traits et textes",
+    "compris, comme pour un écran de densité R ; 1 <= R <= 4", "(défaut 1)" };
 constexpr const char *HelpHelp[] = { "affiche cette aide" };
 
 using S = OptionSection;
 
-const std::array<CommandOption, 19> Options { {
+const std::array<CommandOption, 25> Options { {
     { Option::Output, "--output", "-o", "FICHIER", S::Output, OutputHelp, false },
     { Option::Profile, "--profile", nullptr, "PROFIL", S::Output, ProfileHelp, false },
     { Option::Plot, "--plot", nullptr, "GRAPHE", S::Output, PlotHelp, false },
@@ -71,6 +82,13 @@ const std::array<CommandOption, 19> Options { {
     { Option::Markers, "--markers", nullptr, "LISTE", S::Loops, MarkersHelp, false },
     { Option::Report, "--report", nullptr, "", S::Loops, ReportHelp, false },
     { Option::ReportJson, "--report-json", nullptr, "", S::Loops, ReportJsonHelp, false },
+    { Option::LoopName, "--loop-name", nullptr, "NOM", S::Loops, LoopNameHelp, true },
+    { Option::Legend, "--legend", nullptr, "TYPE", S::Loops, LegendHelp, true },
+    { Option::SensitivityContour, "--sensitivity-contour", nullptr, "", S::Loops, SensitivityHelp,
+        true },
+    { Option::ViewPhase, "--view-phase", nullptr, "A,B", S::Axes, ViewHelp, true },
+    { Option::ViewGain, "--view-gain", nullptr, "C,D", S::Axes, {}, true },
+    { Option::Scale, "--scale", nullptr, "R", S::Output, ScaleHelp, false },
     { Option::Help, "--help", "-h", "", S::End, HelpHelp, false },
 } };
 

@@ -30,6 +30,12 @@ enum class Option {
     Markers,
     Report,
     ReportJson,
+    LoopName,
+    Legend,
+    SensitivityContour,
+    ViewPhase,
+    ViewGain,
+    Scale,
     Help,
 };
 

@@ -44,7 +44,8 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, Cl
     AnalysisOptions options = AnalysisOptionsFor(job.session.settings);
     options.omegaMin = job.omegaMin;
     options.omegaMax = job.omegaMax;
-    ChartScene scene { job.session.settings, {}, job.markers };
+    ChartScene scene { job.session.settings, {}, job.markers, job.session.legend,
+        job.session.showSensitivity, job.session.view, { job.omegaMin, job.omegaMax } };
     for (std::size_t i = 0; i < job.session.loops.size(); ++i) {
         const LoopSpec &spec = job.session.loops[i];
         const std::string &origin = job.loopOrigins[i];
@@ -125,7 +126,8 @@ int main(int argc, char **argv)
         QByteArray bytes;
         switch (job.plot) {
         case PlotKind::Chart:
-            bytes = ChartFileBytes(job.format, scene, job.profile, job.size);
+            bytes = ChartFileBytes(
+                job.format, scene, job.profile, ScaledSize(job.size, job.scale), job.scale);
             break;
         case PlotKind::Step:
             bytes = DrawingFileBytes(job.format, job.size,

@@ -131,12 +131,15 @@ void ChartDocument::change(const QString &what, const DocumentState &after, int 
 void ChartDocument::restore(const DocumentState &next, bool announce)
 {
     const DocumentState before = std::exchange(m_state, next);
+    // The view is not part of the steps: it stays as it is.
+    m_state.session.view = before.session.view;
     if (!announce)
         return;
     const Session &a = before.session;
     const Session &b = m_state.session;
     if (!sameChart(a.settings, b.settings)
-        || chartTexts(before.typedTexts) != chartTexts(m_state.typedTexts))
+        || chartTexts(before.typedTexts) != chartTexts(m_state.typedTexts) || a.legend != b.legend
+        || a.showSensitivity != b.showSensitivity)
         emit chartChanged();
     if (a.settings.bitmapWidth != b.settings.bitmapWidth
         || a.settings.bitmapHeight != b.settings.bitmapHeight)
@@ -275,6 +278,35 @@ void ChartDocument::setLoopVisible(std::size_t index, bool visible)
     change(QStringLiteral("visibilité de la %1").arg(loopName(index)), after);
 }
 
+void ChartDocument::setLoopName(std::size_t index, const std::string &name)
+{
+    DocumentState after = m_state;
+    after.session.loops.at(index).name = name;
+    change(QStringLiteral("nom de la %1").arg(loopName(index)), after);
+}
+
+void ChartDocument::setLegend(LegendKind kind)
+{
+    DocumentState after = m_state;
+    after.session.legend = kind;
+    change(QStringLiteral("légende"), after);
+}
+
+void ChartDocument::setShowSensitivity(bool show)
+{
+    DocumentState after = m_state;
+    after.session.showSensitivity = show;
+    change(QStringLiteral("contours de sensibilité"), after);
+}
+
+void ChartDocument::setView(const std::optional<ViewExtents> &view)
+{
+    if (view == m_state.session.view)
+        return;
+    m_state.session.view = view;
+    emit viewChanged();
+}
+
 void ChartDocument::beginGesture()
 {
     m_gesture = ++m_lastGesture;
@@ -316,6 +348,9 @@ ChartScene ChartDocument::scene() const
 {
     ChartScene scene;
     scene.settings = settings();
+    scene.legend = session().legend;
+    scene.showSensitivity = session().showSensitivity;
+    scene.view = session().view;
     for (std::size_t i = 0; i < loops().size(); ++i)
         if (loops()[i].visible)
             scene.loops.push_back({ analysis(i), loops()[i].color, loops()[i].displayName() });
@@ -333,6 +368,7 @@ void ChartDocument::replace(Session session, std::vector<LoadedLoop> loaded, con
         state.loops.push_back({ newLoopId(), std::move(loop) });
     m_undo.clear();
     restore(state, false);
+    m_state.session.view = state.session.view;
     m_analyses.clear();
     m_undo.setClean();
     m_filePath = path;

@@ -85,6 +85,17 @@ public:
     void setLoopGain(std::size_t index, double gainDb);
     void setLoopColor(std::size_t index, Color color);
     void setLoopVisible(std::size_t index, bool visible);
+    // The name the legend shows; empty for the default name.
+    void setLoopName(std::size_t index, const std::string &name);
+
+    // What the legend shows, and whether the sensitivity contours are drawn: undoable changes
+    // of the chart.
+    void setLegend(LegendKind kind);
+    void setShowSensitivity(bool show);
+    // The part of the chart shown (none: the whole chart). Not an undo step and not a change to
+    // save for: undo and redo keep it, a session opened brings its own. Emits viewChanged() when
+    // it differs.
+    void setView(const std::optional<ViewExtents> &view);
 
     // The changes made between these two calls (a drag of a locus, one movement of a slider)
     // are one undo step.
@@ -118,6 +129,7 @@ signals:
     void textsChanged(ValueList list);
     void bitmapSizeChanged();
     void loopsChanged();
+    void viewChanged();
     // The whole document was replaced: every view shows it anew.
     void replaced();
     void modifiedChanged(bool modified);

@@ -6,9 +6,12 @@
 #include "render/rastersurface.h"
 #include "ui/application.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -19,8 +22,12 @@ namespace velmora {
 
 namespace {
 
-// How near the pointer must be to a locus, in pixels, to read it or drag it.
+// How near the pointer must be to a locus, in the view's pixels, to read it or drag it.
 constexpr double Reach = 6;
+// The view shows this much less at each step of the wheel (120 eighths of a degree).
+constexpr double ZoomStep = 1.25;
+// A right-button press that moves less than this (view pixels) is a click: the context menu.
+constexpr double ClickSlop = 3;
 
 QString closedLoopText(GainPhase open)
 {
@@ -43,19 +50,27 @@ QString openLoopText(GainPhase open)
 
 ChartView::ChartView(QWidget *parent)
     : QWidget(parent)
+    , m_menu(new QMenu(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    // Every right-button event comes here: a drag pans, a click opens the menu.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    QAction *whole = m_menu->addAction(QStringLiteral("Vue d'ensemble"));
+    whole->setObjectName("VueEnsemble");
+    connect(whole, &QAction::triggered, this, [this] { emit viewRequested(std::nullopt); });
 }
 
 void ChartView::setChart(ChartScene scene, std::vector<ViewedLoop> loops,
-    const RenderProfile &profile, ImageSize size, QSize display)
+    const RenderProfile &profile, ImageSize size, QSize display, double scale)
 {
     m_scene = std::move(scene);
     m_loops = std::move(loops);
     m_profile = profile;
     m_size = size;
     m_display = display;
+    m_scale = scale;
+    m_prepared.reset();
     // A drag ends when its loop is gone from what is drawn (removed or hidden meanwhile).
     if (m_drag
         && std::none_of(m_loops.begin(), m_loops.end(),
@@ -69,14 +84,21 @@ void ChartView::setChart(ChartScene scene, std::vector<ViewedLoop> loops,
     update();
 }
 
+const PreparedChart &ChartView::prepared() const
+{
+    if (!m_prepared)
+        m_prepared = PrepareChart(m_scene, m_size.width, m_size.height, m_scale);
+    return *m_prepared;
+}
+
 QImage ChartView::image()
 {
     if (!m_stale)
         return m_image;
     m_stale = false;
-    RasterSurface surface(m_size.width, m_size.height, &m_shapes);
+    RasterSurface surface(m_size.width, m_size.height, &m_shapes, m_scale);
     try {
-        DrawChartScene(m_scene, m_profile, surface);
+        DrawPreparedChart(m_scene, prepared(), m_profile, surface);
     } catch (const std::exception &error) {
         // The partial chart is shown; the report waits until painting is over.
         QTimer::singleShot(0, [message = std::string(error.what())] {
@@ -91,9 +113,13 @@ void ChartView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const QImage shown = image();
-    if (m_display == QSize(m_size.width, m_size.height)) {
-        painter.drawImage(0, 0, shown);
+    QImage shown = image();
+    const QSize pixelExact(static_cast<int>(std::nearbyint(m_display.width() * m_scale)),
+        static_cast<int>(std::nearbyint(m_display.height() * m_scale)));
+    if (QSize(m_size.width, m_size.height) == pixelExact && m_scale == devicePixelRatioF()) {
+        // One image pixel to a pixel of the screen.
+        shown.setDevicePixelRatio(m_scale);
+        painter.drawImage(QPointF(0, 0), shown);
     } else {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRect(QPoint(0, 0), m_display), shown);
@@ -108,20 +134,24 @@ QPointF ChartView::onImage(QPointF position) const
         position.y() * m_size.height / m_display.height() };
 }
 
-ChartMapping ChartView::mapping() const
+std::pair<double, double> ChartView::valueAt(QPointF shown) const
 {
-    return MappingOf(FrameOf(m_size.width, m_size.height), m_scene.settings);
+    const QPointF position = onImage(shown);
+    const ChartMapping map = mapping();
+    return { map.phaseAt(position.x()), map.gainAt(position.y()) };
 }
 
 std::optional<std::pair<std::size_t, ResponsePoint>> ChartView::locusNear(QPointF position) const
 {
     const ChartMapping map = mapping();
+    const PreparedChart &chart = prepared();
+    const double reach
+        = Reach * (m_display.width() > 0 ? double(m_size.width) / m_display.width() : 1);
     std::optional<std::pair<std::size_t, ResponsePoint>> nearest;
-    double best = Reach * Reach;
-    for (std::size_t i = 0; i < m_scene.loops.size(); ++i) {
-        const LoopAnalysis &analysis = *m_scene.loops[i].analysis;
-        const double shift = analysis.phaseShiftDeg;
-        for (const ResponsePoint &p : analysis.locus) {
+    double best = reach * reach;
+    for (std::size_t i = 0; i < m_scene.loops.size() && i < chart.loci.size(); ++i) {
+        const double shift = chart.loci[i].shiftDeg;
+        for (const ResponsePoint &p : chart.loci[i].points) {
             const double dx = map.columnOf(p.phaseDeg + shift) - position.x();
             const double dy = map.rowOf(p.gainDb) - position.y();
             const double d2 = dx * dx + dy * dy;
@@ -142,8 +172,7 @@ QString ChartView::readOutAt(QPointF shown) const
         return {};
     if (const auto near = locusNear(position)) {
         const ResponsePoint &p = near->second;
-        const GainPhase open { p.gainDb,
-            p.phaseDeg + m_scene.loops[near->first].analysis->phaseShiftDeg };
+        const GainPhase open { p.gainDb, p.phaseDeg + prepared().loci[near->first].shiftDeg };
         return QStringLiteral("Boucle %1, ω %2 rad/s   %3   %4")
             .arg(m_loops[near->first].index + 1)
             .arg(QString::fromStdString(FigureText(p.omega)), openLoopText(open),
@@ -163,11 +192,27 @@ void ChartView::mouseMoveEvent(QMouseEvent *event)
             m_drag->startGainDb - (position.y() - m_drag->startRow) * dbPerPixel, -99.9, 99.9);
         emit loopGainDragged(m_drag->id, gain);
     }
+    if (m_pan) {
+        const QPointF moved = event->position() - m_pan->start;
+        if (std::hypot(moved.x(), moved.y()) >= ClickSlop)
+            m_pan->moved = true;
+        if (m_pan->moved) {
+            // The chart follows the pointer: the values under it stay under it.
+            const auto [phaseThen, gainThen] = valueAt(m_pan->start);
+            const auto [phaseNow, gainNow] = valueAt(event->position());
+            emit viewRequested(PannedView(
+                m_scene.settings, m_pan->view, phaseThen - phaseNow, gainThen - gainNow));
+        }
+    }
     emit readOutChanged(readOutAt(event->position()));
 }
 
 void ChartView::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton) {
+        m_pan = Pan { event->position(), ShownView(m_scene.settings, m_scene.view) };
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     const QPointF position = onImage(event->position());
@@ -179,12 +224,36 @@ void ChartView::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void ChartView::mouseReleaseEvent(QMouseEvent *)
+void ChartView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton) {
+        const bool click = m_pan && !m_pan->moved;
+        m_pan.reset();
+        if (click)
+            m_menu->popup(event->globalPosition().toPoint());
+        return;
+    }
     if (m_drag)
         emit dragEnded();
     m_drag.reset();
     unsetCursor();
+}
+
+void ChartView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit viewRequested(std::nullopt);
+}
+
+void ChartView::wheelEvent(QWheelEvent *event)
+{
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0)
+        return;
+    const auto [phase, gain] = valueAt(event->position());
+    emit viewRequested(
+        ZoomedView(m_scene.settings, m_scene.view, phase, gain, std::pow(ZoomStep, notches)));
+    event->accept();
 }
 
 void ChartView::leaveEvent(QEvent *)

@@ -1,5 +1,6 @@
 // ui/chartview.h — the widget that paints the chart from its own copy of what it draws, reads
-// values under the pointer and lets a locus be dragged up or down (ui layer)
+// values under the pointer, lets a locus be dragged up or down, and zooms and pans the chart
+// (ui layer)
 #pragma once
 
 #include "plot/chartmapping.h"
@@ -13,6 +14,8 @@
 #include <cstdint>
 #include <optional>
 
+class QMenu;
+
 namespace velmora {
 
 // Where a drawn loop stands in the document, one a loop of the scene.
@@ -24,16 +27,21 @@ struct ViewedLoop {
 
 // Holds what it draws (scene, profile, size) and paints the chart from it, rendering again
 // only after a change, with the labels shaped for the drawings before. It is as large as the
-// chart image and shows it at its natural size.
+// chart image's display size and shows the image there: pixel for pixel when the image is the
+// display size times the scale it was drawn at (a screen of that density), scaled otherwise.
+// Positions given to it and by it are the widget's own (logical) coordinates. The mouse wheel
+// zooms about the pointer, a drag with the right button pans, a double-click or "Vue
+// d'ensemble" in its context menu (a right click that does not drag) shows the whole chart:
+// each asks for a view with viewRequested() and changes nothing itself.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
     explicit ChartView(QWidget *parent = nullptr);
 
-    // What to draw from now on, on an image of `size`, shown at `display` (the view's size; the
-    // image is scaled to it when they differ); the view is resized and repainted.
+    // What to draw from now on, on an image of `size` pixels drawn at `scale` (see
+    // DrawingSurface), shown at `display` (the view's size); the view is resized and repainted.
     void setChart(ChartScene scene, std::vector<ViewedLoop> loops, const RenderProfile &profile,
-        ImageSize size, QSize display);
+        ImageSize size, QSize display, double scale = 1);
 
     // The chart as the view paints it, rendered now if a change has not been painted yet. An
     // error in drawing leaves the image drawn so far, and the error goes to the error report.
@@ -44,6 +52,9 @@ public:
     // loop, its frequency there and the closed loop at that frequency.
     QString readOutAt(QPointF position) const;
 
+    // The chart's value (phase in degrees, gain in dB) at a point of the view.
+    std::pair<double, double> valueAt(QPointF position) const;
+
 signals:
     void readOutChanged(const QString &text);
     // A locus dragged up or down: the loop (by its id) and its new gain, dB; a drag starts and
@@ -51,16 +62,22 @@ signals:
     void dragStarted(std::uint64_t id);
     void loopGainDragged(std::uint64_t id, double gainDb);
     void dragEnded();
+    // The part of the chart to show, none for the whole chart.
+    void viewRequested(const std::optional<ViewExtents> &view);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:
-    ChartMapping mapping() const;
+    // The chart worked out for the image: its mapping and loci, as drawn.
+    const PreparedChart &prepared() const;
+    ChartMapping mapping() const { return prepared().mapping; }
     // A position in the view, in the image's pixels.
     QPointF onImage(QPointF position) const;
     // The loop (its place in the scene) whose drawn locus passes within a few pixels of
@@ -72,8 +89,10 @@ private:
     RenderProfile m_profile;
     ImageSize m_size;
     QSize m_display;
+    double m_scale = 1;
     QImage m_image;
     bool m_stale = false;
+    mutable std::optional<PreparedChart> m_prepared; // of the scene and size drawn now
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
     struct Drag {
         std::uint64_t id;
@@ -81,6 +100,13 @@ private:
         double startRow;
     };
     std::optional<Drag> m_drag;
+    struct Pan {
+        QPointF start; // view coordinates
+        std::optional<ViewExtents> view; // as it was
+        bool moved = false;
+    };
+    std::optional<Pan> m_pan;
+    QMenu *m_menu;
 };
 
 } // namespace velmora

@@ -11,8 +11,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -47,6 +49,8 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
     connect(&document, &ChartDocument::chartChanged, this, &ChartWindow::redraw);
     connect(&document, &ChartDocument::loopsChanged, this, &ChartWindow::redraw);
     connect(&document, &ChartDocument::replaced, this, &ChartWindow::redraw);
+    connect(&document, &ChartDocument::viewChanged, this, &ChartWindow::redraw);
+    connect(m_view, &ChartView::viewRequested, &document, &ChartDocument::setView);
     connect(m_view, &ChartView::readOutChanged, m_readOut, &QLabel::setText);
     connect(m_view, &ChartView::dragStarted, this, [this](std::uint64_t id) {
         m_document.beginGesture();
@@ -76,19 +80,29 @@ QSize ChartWindow::chartSize() const
 
 void ChartWindow::redraw()
 {
+    // A window moved to a screen of another density is drawn again for it.
+    if (!m_followsScreen && windowHandle()) {
+        connect(windowHandle(), &QWindow::screenChanged, this, &ChartWindow::redraw);
+        m_followsScreen = true;
+    }
     std::vector<ViewedLoop> loops;
     const std::vector<LoopSpec> &specs = m_document.loops();
     for (std::size_t i = 0; i < specs.size(); ++i)
         if (specs[i].visible)
             loops.push_back({ i, m_document.loopId(i), specs[i].gainDb });
     const QSize display = chartSize();
-    // Beyond the largest image drawn, the image is scaled up to the window: work and memory
-    // stay bounded whatever the window's size.
-    const QSize drawn = display.width() <= MaxChartPixels && display.height() <= MaxChartPixels
-        ? display
-        : display.scaled(MaxChartPixels, MaxChartPixels, Qt::KeepAspectRatio);
+    // On a screen of density r the chart is drawn r times larger, for its pixels. Beyond the
+    // largest image drawn, the image is scaled up to the window: work and memory stay bounded
+    // whatever the window's size and the screen's density.
+    const double ratio = std::max(1.0, devicePixelRatioF());
+    const QSize dense(static_cast<int>(std::nearbyint(display.width() * ratio)),
+        static_cast<int>(std::nearbyint(display.height() * ratio)));
+    const QSize drawn = dense.width() <= MaxChartPixels && dense.height() <= MaxChartPixels
+        ? dense
+        : dense.scaled(MaxChartPixels, MaxChartPixels, Qt::KeepAspectRatio);
+    const double scale = std::max(1.0, ratio * drawn.width() / dense.width());
     m_view->setChart(m_document.scene(), std::move(loops), WindowProfile(),
-        ImageSize { drawn.width(), drawn.height() }, display);
+        ImageSize { drawn.width(), drawn.height() }, display, scale);
     m_drawn = true;
     makeVisible();
 }

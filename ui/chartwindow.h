@@ -62,6 +62,7 @@ private:
     QSize m_designedClient { 340, 530 }; // the client within the designed outer size
     bool m_drawn = false;
     bool m_followsWindow = false; // the user has resized the window
+    bool m_followsScreen = false; // a change of screen draws the chart again
 };
 
 } // namespace velmora

@@ -61,6 +61,7 @@ LoopsWindow::LoopsWindow(
     , m_color(new QPushButton(QStringLiteral("Couleur..."), this))
     , m_gainSlider(new QSlider(Qt::Horizontal, this))
     , m_gainBox(new DecimalSpinBox(this))
+    , m_name(new QLineEdit(this))
 {
     setObjectName("boucles");
     setWindowTitle(QStringLiteral("Fonctions de transfert"));
@@ -75,6 +76,7 @@ LoopsWindow::LoopsWindow(
     m_color->setObjectName("BoutonCouleur");
     m_gainSlider->setObjectName("CurseurGain");
     m_gainBox->setObjectName("GainDb");
+    m_name->setObjectName("NomBoucle");
 
     m_list->setHorizontalHeaderLabels({ QStringLiteral("Visible"), QStringLiteral("Boucle"),
         QStringLiteral("Couleur"), QStringLiteral("Gain") });
@@ -117,15 +119,19 @@ LoopsWindow::LoopsWindow(
     gainRow->addWidget(new QLabel(QStringLiteral("Gain ajouté :"), this));
     gainRow->addWidget(m_gainSlider, 1);
     gainRow->addWidget(m_gainBox);
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(QStringLiteral("Nom dans la légende :"), this));
+    nameRow->addWidget(m_name, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(listButtons);
     layout->addLayout(editRow);
     layout->addWidget(m_problem);
     layout->addLayout(gainRow);
+    layout->addLayout(nameRow);
     // Below the main window, clear of the chart that the gain is tuned on.
     move(52, 580);
-    resize(560, 360);
+    resize(560, 390);
 
     connect(m_expression, &QLineEdit::textChanged, this, &LoopsWindow::checkExpression);
     connect(m_expression, &QLineEdit::returnPressed, this, [this] {
@@ -158,6 +164,7 @@ LoopsWindow::LoopsWindow(
         if (!m_showing)
             setGain(gainDb);
     });
+    connect(m_name, &QLineEdit::editingFinished, this, Guard([this] { takeName(); }));
     connect(&document, &ChartDocument::loopsChanged, this, &LoopsWindow::showLoops);
     connect(&document, &ChartDocument::replaced, this, &LoopsWindow::showLoops);
     showLoops();
@@ -219,8 +226,16 @@ void LoopsWindow::showSelected()
     m_color->setEnabled(index.has_value());
     m_gainSlider->setEnabled(index.has_value());
     m_gainBox->setEnabled(index.has_value());
+    m_name->setEnabled(index.has_value());
+    if (!index)
+        m_name->clear();
     if (index) {
         const LoopSpec &loop = m_document.loops()[*index];
+        if (!m_name->hasFocus())
+            m_name->setText(QString::fromStdString(loop.name));
+        LoopSpec unnamed = loop;
+        unnamed.name.clear();
+        m_name->setPlaceholderText(QString::fromStdString(unnamed.displayName()));
         const double gain = loop.gainDb;
         if (!m_gainBox->hasFocus() || m_gainBox->value() != gain)
             m_gainBox->setValue(gain);
@@ -304,6 +319,16 @@ void LoopsWindow::chooseColor()
         return;
     if (const std::optional<Color> color = m_prompts.chooseColor(m_document.loops()[*index].color))
         m_document.setLoopColor(*index, *color);
+}
+
+void LoopsWindow::takeName()
+{
+    const std::optional<std::size_t> index = selected();
+    if (!index)
+        return;
+    const std::string name = m_name->text().trimmed().toStdString();
+    if (name != m_document.loops()[*index].name)
+        m_document.setLoopName(*index, name);
 }
 
 void LoopsWindow::setGain(double gainDb)

@@ -24,7 +24,8 @@ class Prompts;
 // Non-modal. The list shows each loop: visible, its expression or data file, its colour and its
 // gain. An expression is checked as it is typed: the reason and its column show beside the
 // field, and "Ajouter" and "Modifier" stay off until it is valid. The selected loop's gain is
-// tuned live with a slider and a spin box (dB).
+// tuned live with a slider and a spin box (dB); its name in the legend is typed in a field and
+// taken on Entrée or on leaving it (empty: the default name, shown greyed in the field).
 class LoopsWindow : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +47,7 @@ private:
     void loadCsv();
     void chooseColor();
     void setGain(double gainDb);
+    void takeName();
 
     ChartDocument &m_document;
     Prompts &m_prompts;
@@ -61,6 +63,7 @@ private:
     QPushButton *m_color;
     QSlider *m_gainSlider;
     QDoubleSpinBox *m_gainBox;
+    QLineEdit *m_name;
     bool m_showing = false; // the widgets are being filled from the document
 };
 

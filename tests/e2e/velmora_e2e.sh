@@ -3,8 +3,9 @@
 # clicks "gain maxi", types 60 into the input box, presses Enter, then checks the caption and
 # the chart window's new image, and quits through the menu. Then starts velmora on a session
 # file: the chart shows its loci; the chart window, resized, shows the chart drawn at its new
-# size. Drags a locus, undoes and saves. Under a window manager, checks the frames. Leaves no
-# process behind.
+# size. Drags a locus, undoes and saves. On a screen of density 2 (QT_SCALE_FACTOR=2), the chart
+# window shows the image velmora-render --scale 2 draws. Under a window manager, checks the
+# frames. Leaves no process behind.
 # Usage: velmora_e2e.sh VELMORA VELMORA_RENDER PROBE
 set -euo pipefail
 velmora=$1 render=$2 probe=$3
@@ -92,8 +93,8 @@ launch() {
 }
 
 # "Quitter" ends the program by itself.
-quit_velmora() {
-    xdotool mousemove --window "$main" "$quit_x" "$quit_y" click 1
+quit_velmora() { # $1: the screen's density, 1 by default
+    xdotool mousemove --window "$main" $((quit_x * ${1:-1})) $((quit_y * ${1:-1})) click 1
     for _ in $(seq 100); do
         kill -0 "$app_pid" 2>/dev/null || break
         sleep 0.1
@@ -186,6 +187,20 @@ wait_for python3 -c "import sys; sys.exit(abs($(saved_gain) - 30 * 70 / 455) > 1
     || fail "gain enregistré $(saved_gain) au lieu de 4.615"
 quit_velmora
 
+# On a screen of density 2 the chart is drawn for the screen's pixels: the window shows, pixel
+# for pixel, what velmora-render --scale 2 draws. The chart window is brought to the screen's
+# corner, where it lies wholly on the screen, and the main window beside it.
+export QT_SCALE_FACTOR=2
+launch "$work/boucles.velmora"
+unset QT_SCALE_FACTOR
+xdotool windowmove --sync "$chart" 0 0
+xdotool windowmove --sync "$main" 700 0
+xdotool windowraise "$chart"
+"$render" --session "$work/boucles.velmora" --scale 2 -o "$work/dense.png"
+wait_for chart_shows "$work/dense.png" 600 950 \
+    || fail "l'abaque n'est pas dessiné pour un écran de densité 2"
+quit_velmora 2
+
 # Under a window manager: the chart window asks for a title bar and nothing else (the Motif
 # hints managers read: move and resize, border, resize handles and title), and both windows'
 # frames measure their designed outer sizes.
@@ -199,7 +214,8 @@ outer() { # the frame's size: the window's and the extents the manager put aroun
     echo "$((${geometry%x*} + l + r))x$((${geometry#*x} + t + b))"
 }
 frames_fit() { [ "$(outer "$main")" = 471x380 ] && [ "$(outer "$chart")" = 340x530 ]; }
-wm_running() { kill -0 "$wm_pid" 2>/dev/null && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window; }
+# Openbox names itself on the root window before it manages windows; the work area comes last.
+wm_running() { kill -0 "$wm_pid" 2>/dev/null && xprop -root _NET_WORKAREA | grep -q CARDINAL; }
 # The manager, like any client of a freshly started server, at times fails to connect or to
 # frame the windows mapped as it starts: the whole stage is tried three times, and only a
 # manager that frames the windows wrongly fails it.
@@ -223,4 +239,4 @@ for attempt in 1 2 3; do
     echo "gestionnaire de fenêtres indisponible (essai $attempt) : $(tr '\n' ' ' <"$work/openbox.log")" >&2
 done
 [ -n "$framed" ] || fail "aucun gestionnaire de fenêtres n'a pu encadrer les fenêtres"
-echo "4 passed, 0 failed"
+echo "5 passed, 0 failed"

@@ -1,9 +1,12 @@
 // Loops over the chart, read back from what is drawn: the margins read on the drawn locus are
-// the computed ones, the dashed contour through the peak is the peak's closed-loop gain, the
-// locus stays in the frame, labels do not overlap, and no loop draws nothing.
+// the computed ones, the dashed contours through the peak and the worst point are those of Mr and
+// Ms, every piece of loop ink stays in the frame, labels cover no locus and no other label, the
+// legend names every loop, and without loops the chart is the chart alone.
 #include "core/closedloop.h"
 #include "core/numbertext.h"
+#include "plot/clippedpen.h"
 #include "plot/locus.h"
+#include "plot/renderchart.h"
 #include "recordingsurface.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +21,40 @@ namespace {
 
 const Color Red = RgbColor(200, 0, 0);
 
+SceneLoop sceneLoop(const char *text, Color color = Red)
+{
+    return { std::make_shared<const LoopAnalysis>(
+                 AnalyseLoop(TransferFunction::parse(text), 0, {})),
+        color, text };
+}
+
+// The operations of the loops layer: those after the chart's own.
+std::vector<Operation> loopOperations(
+    const ChartScene &scene, const RenderProfile &profile, RecordingSurface &surface)
+{
+    RecordingSurface chartOnly(surface.width(), surface.height(), surface.scale());
+    RenderChart(scene.settings, profile, chartOnly);
+    DrawChartScene(scene, profile, surface);
+    const std::vector<Operation> &all = surface.operations();
+    return { all.begin() + static_cast<std::ptrdiff_t>(chartOnly.operations().size()), all.end() };
+}
+
 struct Drawn {
-    std::vector<std::vector<PathStep>> runs; // the locus, as drawn between moves
+    std::vector<std::vector<PathStep>> runs; // the first locus, as drawn between moves
     std::vector<Operation> texts;
 };
 
-// Draws one loop on a recording surface and takes its locus apart from the rest.
-Drawn drawLoop(const char *text, const RenderProfile &profile, RecordingSurface &surface,
-    const ChartMapping &mapping)
+// Draws one loop and takes its locus apart from the rest.
+Drawn drawLoop(const char *text, const RenderProfile &profile, RecordingSurface &surface)
 {
-    auto analysis
-        = std::make_shared<const LoopAnalysis>(AnalyseLoop(TransferFunction::parse(text), 0, {}));
-    DrawLoci(surface, mapping, profile, { SceneLoop { analysis, Red, text } }, {}, Black);
+    const std::vector<Operation> ops
+        = loopOperations({ .loops = { sceneLoop(text) } }, profile, surface);
     Drawn drawn;
-    const std::vector<Operation> &ops = surface.operations();
     // The locus is what is drawn with the first wide pen, up to its arrowheads.
     std::size_t i = 0;
     while (i < ops.size() && !(ops[i].op == Op::PenWidth && ops[i].x > 1))
         ++i;
-    for (++i; i < ops.size() && ops[i].op != Op::PenWidth; ++i) {
+    for (++i; i < ops.size() && ops[i].op != Op::PenWidth && ops[i].op != Op::PenColor; ++i) {
         if (ops[i].op == Op::MoveTo)
             drawn.runs.push_back({ { 'M', ops[i].x, ops[i].y } });
         else if (ops[i].op == Op::LineTo && !drawn.runs.empty())
@@ -44,7 +62,9 @@ Drawn drawLoop(const char *text, const RenderProfile &profile, RecordingSurface 
     }
     // Arrowheads are runs of two lines.
     std::erase_if(drawn.runs, [](const std::vector<PathStep> &run) { return run.size() <= 3; });
-    drawn.texts = surface.texts();
+    for (const Operation &o : ops)
+        if (o.op == Op::Text || o.op == Op::TransparentText)
+            drawn.texts.push_back(o);
     return drawn;
 }
 
@@ -66,17 +86,19 @@ std::optional<double> crossing(const std::vector<std::vector<PathStep>> &runs, d
     return std::nullopt;
 }
 
+const std::pair<RenderProfile, ImageSize> Sizes[]
+    = { { WindowProfile(), {} }, { ClipboardProfile(), { 600, 950 } } };
+
 TEST(Loci, MarginsReadOnTheDrawnLocusAreTheComputedOnes)
 {
-    for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
-             std::pair { ClipboardProfile(), ImageSize { 600, 950 } } }) {
+    for (const auto &[profile, size] : Sizes) {
         const ChartMapping mapping
             = MappingOf(FrameOf(size.width, size.height), DefaultChartSettings());
         for (const char *text : { "4/(s*(s+1)*(s+2))", "10/((s+1)*(0.5*s+1)*(0.1*s+1))",
                  "0.5*exp(-0.2*s)/(s*(0.5*s+1))", "5*(s+0.5)^3/(s^3*(0.05*s+1)^2)" }) {
             SCOPED_TRACE(text);
             RecordingSurface surface(size.width, size.height);
-            const Drawn drawn = drawLoop(text, profile, surface, mapping);
+            const Drawn drawn = drawLoop(text, profile, surface);
             ASSERT_FALSE(drawn.runs.empty());
             const LoopQuantities q = AnalyseLoop(TransferFunction::parse(text), 0, {}).quantities;
             const double degreesPerPixel = (mapping.phaseMax - mapping.phaseMin)
@@ -94,92 +116,218 @@ TEST(Loci, MarginsReadOnTheDrawnLocusAreTheComputedOnes)
                 ASSERT_TRUE(row);
                 EXPECT_NEAR(-mapping.gainAt(*row), *q.gainMarginDb, 1.5 * dbPerPixel);
             }
-            // Clipped to the plot frame.
-            for (const std::vector<PathStep> &run : drawn.runs)
-                for (const PathStep &p : run)
-                    ASSERT_TRUE(mapping.frame.contains(p.x, p.y)) << p.x << ", " << p.y;
         }
     }
 }
 
-// Every point of the dashed contour drawn through the peak, mapped back to the open-loop plane,
-// has the peak's closed-loop gain Mr within what one pixel allows: Mr lies between the least and
-// the largest closed-loop gain over the square of +/- one pixel around the point.
-TEST(Loci, DashedContourThroughThePeakHasThePeaksClosedLoopGain)
+// Every point of the dashed contours drawn through the peak and the worst point, mapped back to
+// the open-loop plane, has Mr (|T|) or Ms (|S|) within what one pixel allows: the value lies
+// between the least and the largest over the square of +/- one pixel around the point.
+TEST(Loci, DashedContoursAreThoseOfThePeakAndOfTheWorstSensitivity)
 {
-    for (const auto &[profile, size] : { std::pair { WindowProfile(), ImageSize {} },
-             std::pair { ClipboardProfile(), ImageSize { 600, 950 } } }) {
+    for (const auto &[profile, size] : Sizes) {
         const ChartMapping mapping
             = MappingOf(FrameOf(size.width, size.height), DefaultChartSettings());
-        for (const char *text : { "4/(s*(s+1)*(s+2))", "2*exp(-0.2*s)/(s*(0.5*s+1))",
-                 "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))", "0.5/(s*(s^2+0.2*s+4))" }) {
-            SCOPED_TRACE(text);
-            auto analysis = std::make_shared<const LoopAnalysis>(
-                AnalyseLoop(TransferFunction::parse(text), 0, {}));
-            const LoopQuantities q = analysis->quantities;
-            ASSERT_TRUE(q.peakDb && q.peakOmega && *q.peakOmega > 0);
-            RecordingSurface surface(size.width, size.height);
-            DrawLoci(surface, mapping, profile, { SceneLoop { analysis, Red, text } }, {}, Black);
-            std::vector<Operation> dashed;
-            bool inDashes = false;
-            for (const Operation &o : surface.operations()) {
-                if (o.op == Op::PenStyle)
-                    inDashes = o.x == static_cast<int>(PenStyle::Dashed);
-                else if (inDashes && (o.op == Op::MoveTo || o.op == Op::LineTo))
-                    dashed.push_back(o);
-            }
-            ASSERT_GT(dashed.size(), 20u);
-            for (const Operation &o : dashed) {
-                double low = INFINITY;
-                double high = -INFINITY;
-                for (int i = -2; i <= 2; ++i) {
-                    for (int j = -2; j <= 2; ++j) {
-                        const GainPhase open { mapping.gainAt(o.y + j / 2.0),
-                            mapping.phaseAt(o.x + i / 2.0) };
-                        const double closed = ClosedLoopOf(open).gainDb;
-                        low = std::min(low, closed);
-                        high = std::max(high, closed);
+        for (const bool sensitivity : { false, true }) {
+            for (const char *text : { "4/(s*(s+1)*(s+2))", "2*exp(-0.2*s)/(s*(0.5*s+1))",
+                     "20*(s^2+0.4*s+4)/(s*(s+1)*(s^2+0.08*s+16))", "0.5/(s*(s^2+0.2*s+4))" }) {
+                SCOPED_TRACE(text);
+                ChartScene scene { .loops = { sceneLoop(text) } };
+                scene.showSensitivity = sensitivity;
+                const LoopQuantities &q = scene.loops[0].analysis->quantities;
+                ASSERT_TRUE(q.peakDb && q.sensitivityPeakDb);
+                // |T| = M and |S| = M of an open-loop point, dB.
+                const auto value = [&](GainPhase open) {
+                    if (!sensitivity)
+                        return ClosedLoopOf(open).gainDb;
+                    const std::complex<double> g = std::polar(
+                        std::pow(10.0, open.gainDb / 20), open.phaseDeg * std::numbers::pi / 180);
+                    return -20 * std::log10(std::abs(1.0 + g));
+                };
+                const double wanted = sensitivity ? *q.sensitivityPeakDb : *q.peakDb;
+                RecordingSurface surface(size.width, size.height);
+                std::vector<Operation> dashed;
+                bool inDashes = false;
+                int contours = 0;
+                for (const Operation &o : loopOperations(scene, profile, surface)) {
+                    if (o.op == Op::PenStyle) {
+                        inDashes = o.x == static_cast<int>(PenStyle::Dashed);
+                        contours += inDashes;
+                    } else if (inDashes && (o.op == Op::MoveTo || o.op == Op::LineTo)
+                        && contours == (sensitivity ? 2 : 1)) {
+                        dashed.push_back(o);
                     }
                 }
-                EXPECT_LE(low, *q.peakDb) << o.x << ", " << o.y;
-                EXPECT_GE(high, *q.peakDb) << o.x << ", " << o.y;
+                ASSERT_EQ(contours, sensitivity ? 2 : 1);
+                ASSERT_GT(dashed.size(), 20u);
+                for (const Operation &o : dashed) {
+                    double low = INFINITY;
+                    double high = -INFINITY;
+                    for (int i = -2; i <= 2; ++i) {
+                        for (int j = -2; j <= 2; ++j) {
+                            const double v = value(
+                                { mapping.gainAt(o.y + j / 2.0), mapping.phaseAt(o.x + i / 2.0) });
+                            low = std::min(low, v);
+                            high = std::max(high, v);
+                        }
+                    }
+                    EXPECT_LE(low, wanted) << o.x << ", " << o.y;
+                    EXPECT_GE(high, wanted) << o.x << ", " << o.y;
+                }
             }
         }
     }
 }
 
-TEST(Loci, LabelsOfSeveralLoopsDoNotOverlap)
+// What a wide pen, a disc or a text of the loops layer covers, as rectangles of pixels.
+struct Covered {
+    std::vector<PixelRect> labels;
+    std::optional<PixelRect> legend; // the legend's box, which hides what lies beneath
+    std::vector<std::pair<Point, Point>> strokes; // loci and margin segments (wide pens)
+    std::vector<PixelRect> inks; // every pixel any of it may paint
+};
+
+Covered covered(const std::vector<Operation> &ops, RecordingSurface &surface)
 {
-    const ChartMapping mapping = MappingOf(FrameOf(300, 475), DefaultChartSettings());
-    std::vector<SceneLoop> loops;
-    for (const char *text :
-        { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))", "2*(s+3)/(s*(s-1))" })
-        loops.push_back({ std::make_shared<const LoopAnalysis>(
-                              AnalyseLoop(TransferFunction::parse(text), 0, {})),
-            DefaultLoopColor(loops.size()), text });
-    RecordingSurface surface(300, 475);
-    DrawLoci(surface, mapping, WindowProfile(), loops, { 0.3, 3 }, Black);
-    const std::vector<Operation> texts = surface.texts();
-    EXPECT_GT(texts.size(), 15u);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        for (std::size_t j = i + 1; j < texts.size(); ++j) {
-            const Operation &a = texts[i];
-            const Operation &b = texts[j];
-            const int aw = surface.textWidth(a.text);
-            const int bw = surface.textWidth(b.text);
-            const bool apart
-                = a.x + aw <= b.x || b.x + bw <= a.x || a.y + 13 <= b.y || b.y + 13 <= a.y;
-            EXPECT_TRUE(apart) << a.text << " and " << b.text;
+    Covered c;
+    int width = 1;
+    int x = 0;
+    int y = 0;
+    for (const Operation &o : ops) {
+        switch (o.op) {
+        case Op::PenWidth:
+            width = o.x;
+            break;
+        case Op::MoveTo:
+            x = o.x;
+            y = o.y;
+            break;
+        case Op::LineTo: {
+            const int low = -(width - 1) / 2;
+            const int high = width / 2;
+            c.inks.push_back({ std::min(x, o.x) + low, std::min(y, o.y) + low,
+                std::max(x, o.x) + high + 1, std::max(y, o.y) + high + 1 });
+            if (width > 1)
+                c.strokes.push_back({ { double(x), double(y) }, { double(o.x), double(o.y) } });
+            x = o.x;
+            y = o.y;
+            break;
+        }
+        case Op::Disc: {
+            const int r = std::stoi(o.text);
+            c.inks.push_back({ o.x - r, o.y - r, o.x + r + 1, o.y + r + 1 });
+            break;
+        }
+        case Op::Fill: {
+            const std::size_t blank = o.text.find(' ');
+            c.legend = { o.x, o.y, o.x + std::stoi(o.text.substr(0, blank)),
+                o.y + std::stoi(o.text.substr(blank + 1)) };
+            c.inks.push_back(*c.legend);
+            break;
+        }
+        case Op::Text:
+        case Op::TransparentText: {
+            const PixelRect cell { o.x, o.y, o.x + surface.textWidth(o.text),
+                o.y + surface.textHeight(o.text) };
+            c.labels.push_back(cell);
+            c.inks.push_back(cell);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return c;
+}
+
+TEST(Loci, LoopInkStaysInTheFrameAndLabelsCoverNoLocusAndNoOtherLabel)
+{
+    const char *const texts[] = { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.2*s)/(s*(0.5*s+1))",
+        "2*(s+3)/(s*(s-1))", "0.5*exp(-0.3*s)*(s+1)/(s*(0.1*s+1))" };
+    for (const auto &[profile, size] : Sizes) {
+        for (const LegendKind legend : { LegendKind::Names, LegendKind::Margins }) {
+            ChartScene scene;
+            for (const char *text : texts)
+                scene.loops.push_back(sceneLoop(text, DefaultLoopColor(scene.loops.size())));
+            scene.markers = { 0.3, 3 };
+            scene.legend = legend;
+            RecordingSurface surface(size.width, size.height);
+            const Covered c = covered(loopOperations(scene, profile, surface), surface);
+            const PixelFrame f = FrameOf(size.width, size.height);
+            const PixelRect frame { f.left, f.top, f.right + 1, f.bottom + 1 };
+            EXPECT_GT(c.labels.size(), 15u);
+            for (const PixelRect &ink : c.inks)
+                EXPECT_TRUE(ink.within(frame))
+                    << ink.left << " " << ink.top << " " << ink.right << " " << ink.bottom;
+            ASSERT_TRUE(c.legend);
+            for (std::size_t i = 0; i < c.labels.size(); ++i) {
+                const PixelRect &a = c.labels[i];
+                for (std::size_t j = i + 1; j < c.labels.size(); ++j)
+                    EXPECT_FALSE(a.overlaps(c.labels[j])) << i << " and " << j;
+                if (a.within(*c.legend))
+                    continue;
+                EXPECT_FALSE(a.overlaps(*c.legend)) << i;
+                // A stroke's pixels reach a pixel and a half from its line at most.
+                const PixelFrame inner { a.top - 1, a.bottom, a.left - 1, a.right };
+                for (const auto &[p, q] : c.strokes)
+                    EXPECT_FALSE(Clipped(p, q, inner))
+                        << "label " << i << " over a locus at " << p.x << ", " << p.y;
+            }
         }
     }
 }
 
-TEST(Loci, NoLoopDrawsNothing)
+TEST(Loci, TheLegendNamesEachLoopShortenedToItsWidthAndGivesItsMargins)
 {
-    RecordingSurface surface(300, 475);
-    DrawLoci(surface, MappingOf(FrameOf(300, 475), DefaultChartSettings()), WindowProfile(), {},
-        { 1 }, Black);
-    EXPECT_TRUE(surface.operations().empty());
+    ChartScene scene;
+    scene.loops = { sceneLoop("4/(s*(s+1)*(s+2))"),
+        sceneLoop("0.5*exp(-0.3*s)*(s+1)/(s*(0.1*s+1))", DefaultLoopColor(1)) };
+    scene.loops[0].name = "procédé";
+    const auto textsOf = [&](LegendKind kind, const RenderProfile &profile, ImageSize size) {
+        scene.legend = kind;
+        RecordingSurface surface(size.width, size.height);
+        std::vector<std::string> texts;
+        for (const Operation &o : loopOperations(scene, profile, surface))
+            if (o.op == Op::Text || o.op == Op::TransparentText)
+                texts.push_back(o.text);
+        return texts;
+    };
+    const auto has = [](const std::vector<std::string> &texts, const std::string &text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    // 7 pixels a character: the name's room at 300 x 475 is 135 - 2 x 4 - 20 - 5 = 102 pixels,
+    // 14 characters with the ellipsis.
+    const std::vector<std::string> names = textsOf(LegendKind::Names, WindowProfile(), {});
+    EXPECT_TRUE(has(names, "procédé"));
+    EXPECT_TRUE(has(names, "0.5*exp(-0.3*…"));
+    const std::vector<std::string> none = textsOf(LegendKind::None, WindowProfile(), {});
+    EXPECT_FALSE(has(none, "procédé"));
+    const LoopQuantities &q = scene.loops[0].analysis->quantities;
+    const std::vector<std::string> margins
+        = textsOf(LegendKind::Margins, ClipboardProfile(), { 600, 950 });
+    EXPECT_TRUE(has(margins,
+        "MG " + ShortNumber(*q.gainMarginDb) + " dB  MP " + ShortNumber(*q.phaseMarginDeg) + "°"));
+    EXPECT_TRUE(has(margins,
+        "Mr " + ShortNumber(*q.peakDb) + " dB  ωb " + ShortNumber(*q.bandwidth) + " rad/s"));
+    const std::vector<std::string> plain = textsOf(LegendKind::Margins, WindowProfile(), {});
+    EXPECT_TRUE(has(
+        plain, "MG " + ShortNumber(*q.gainMarginDb) + "  MP " + ShortNumber(*q.phaseMarginDeg)));
+}
+
+TEST(Loci, WithoutLoopsTheChartIsTheChartAlone)
+{
+    for (const auto &[profile, size] : Sizes) {
+        RecordingSurface alone(size.width, size.height);
+        RenderChart(DefaultChartSettings(), profile, alone);
+        RecordingSurface scene(size.width, size.height);
+        DrawChartScene({ .markers = { 1 } }, profile, scene);
+        ASSERT_EQ(scene.operations().size(), alone.operations().size());
+        for (std::size_t i = 0; i < alone.operations().size(); ++i) {
+            const Operation &a = alone.operations()[i];
+            const Operation &b = scene.operations()[i];
+            EXPECT_TRUE(a.op == b.op && a.x == b.x && a.y == b.y && a.text == b.text) << i;
+        }
+    }
 }
 
 TEST(Loci, NumbersOnTheChartAndInReportsWriteAPoint)

@@ -3,6 +3,7 @@
 // hands the surface only sane coordinates. The seed is fixed; VELMORA_SEED=N picks another.
 #include "plot/axes.h"
 #include "plot/chartmapping.h"
+#include "plot/chartscene.h"
 #include "plot/renderchart.h"
 #include "plot/sweep.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -21,14 +23,16 @@ namespace {
 // Counts operations and checks every coordinate; keeps nothing.
 class CheckingSurface final : public DrawingSurface {
 public:
-    CheckingSurface(int width, int height)
+    CheckingSurface(int width, int height, double scale = 1)
         : m_width(width)
         , m_height(height)
+        , m_scale(scale)
     {
     }
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
+    double scale() const override { return m_scale; }
     void setPenColor(Color) override { ++operations; }
     void setPenStyle(PenStyle) override { ++operations; }
     void setPenWidth(int pixels) override
@@ -38,6 +42,11 @@ public:
             flag("pen width " + std::to_string(pixels));
     }
     void drawDisc(int x, int y, int) override { point(x, y); }
+    void fillRect(int x, int y, int width, int height, Color) override
+    {
+        point(x, y);
+        point(x + width, y + height);
+    }
     void setFontName(const std::string &) override { ++operations; }
     void setFontSize(int points) override
     {
@@ -56,9 +65,14 @@ public:
     {
         point(x, y);
         ++texts;
-        // A label is at most 11 characters and a unit ("°" is two bytes); or it is the title.
-        if (text.empty() || (text.size() > 13 && text != ChartTitle))
+        // A label is at most 11 characters and a unit ("°" is two bytes); or it is the title, or
+        // a loop's name or figures in the legend.
+        if (text.empty() || (text.size() > 13 && text != ChartTitle && !legend))
             flag("text \"" + text + "\"");
+    }
+    void drawTransparentText(int x, int y, const std::string &text) override
+    {
+        drawText(x, y, text);
     }
     int textWidth(const std::string &text) override { return 7 * static_cast<int>(text.size()); }
     int textHeight(const std::string &) override { return 13; }
@@ -66,6 +80,7 @@ public:
     long operations = 0;
     long lines = 0;
     long texts = 0;
+    bool legend = false; // loops are drawn: longer texts are theirs
     std::string fault; // the first thing found wrong, if any
 
 private:
@@ -84,6 +99,7 @@ private:
 
     int m_width;
     int m_height;
+    double m_scale;
 };
 
 class Random {
@@ -192,6 +208,50 @@ TEST(RenderRobustness, RandomChartsFinishWithBoundedWorkAndSaneCoordinates)
     }
     RecordProperty("cases", cases);
     RecordProperty("operations", std::to_string(totalOperations));
+}
+
+// Parts of random charts, with loops, at several scales: the drawing finishes, its coordinates
+// stay sane, and its work stays bounded.
+TEST(RenderRobustness, RandomViewsWithLoopsFinishWithSaneCoordinates)
+{
+    const std::uint64_t base = seed();
+    Random random(base + 1);
+    const char *const loops[] = { "4/(s*(s+1)*(s+2))", "0.5*exp(-0.3*s)*(s+1)/(s*(0.1*s+1))",
+        "5*(s+1)/(0.1*s+1)", "(s^2+3)/2", "2*(s+3)/(s*(s-1))", "1e-9/(s+1)", "1e9/s^3",
+        "0.1*exp(-2*s)/(s^2+0.01*s+1)" };
+    std::vector<std::shared_ptr<const LoopAnalysis>> analyses;
+    for (const char *text : loops)
+        analyses.push_back(std::make_shared<const LoopAnalysis>(
+            AnalyseLoop(TransferFunction::parse(text), random.uniform(-20, 20), {})));
+    constexpr int cases = 150;
+    for (int i = 0; i < cases; ++i) {
+        ChartScene scene;
+        scene.settings = randomSettings(random);
+        const ChartSettings &s = scene.settings;
+        // A view anywhere in the extents, down to a part of a millionth of them, or reaching out.
+        const double phaseSpan = (s.phaseMax - s.phaseMin) * std::pow(10.0, -random.uniform(0, 6));
+        const double gainSpan = (s.gainMax - s.gainMin) * std::pow(10.0, -random.uniform(0, 6));
+        const double phase = random.uniform(s.phaseMin - 10, s.phaseMax);
+        const double gain = random.uniform(s.gainMin - 10, s.gainMax);
+        scene.view = ViewExtents { phase, phase + phaseSpan, gain, gain + gainSpan };
+        for (int k = random.integer(1, 4); k > 0; --k)
+            scene.loops.push_back({ analyses[static_cast<std::size_t>(
+                                        random.integer(0, static_cast<int>(analyses.size()) - 1))],
+                DefaultLoopColor(scene.loops.size()), loops[0] });
+        scene.legend = static_cast<LegendKind>(random.integer(0, 2));
+        scene.showSensitivity = random.chance(0.5);
+        scene.markers = { random.uniform(0.01, 100) };
+        const double scale = random.pick({ 1.0, 1.5, 2.0 });
+        const bool window = random.chance(0.5);
+        const RenderProfile profile = window ? WindowProfile() : ClipboardProfile();
+        CheckingSurface surface(static_cast<int>(random.integer(150, 1200) * scale),
+            static_cast<int>(random.integer(200, 1500) * scale), scale);
+        surface.legend = true;
+        SCOPED_TRACE("seed " + std::to_string(base) + ", case " + std::to_string(i));
+        ASSERT_NO_THROW(DrawChartScene(scene, profile, surface));
+        ASSERT_EQ(surface.fault, "");
+        ASSERT_LT(surface.operations, 3'000'000);
+    }
 }
 
 } // namespace

@@ -157,6 +157,72 @@ TEST(RasterSurface, TextCellHidesWhatLayBeneathAndLaterLinesShowOverIt)
     EXPECT_EQ(image.pixel(10, 5 + height), black);
 }
 
+TEST(RasterSurface, TransparentTextLeavesWhatLiesBeneathItsGlyphs)
+{
+    RasterSurface surface(60, 30);
+    for (int y = 0; y < 30; y += 2) {
+        surface.moveTo(0, y);
+        surface.lineTo(60, y);
+    }
+    surface.setFontColor(RgbColor(255, 0, 0));
+    surface.drawTransparentText(10, 5, "-230");
+    const QImage image = surface.image();
+    int black = 0;
+    int glyphs = 0;
+    for (int y = 5; y < 5 + surface.textHeight("1"); ++y) {
+        for (int x = 10; x < 10 + surface.textWidth("-230"); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (y % 2 == 1) { // a gap between lines: white, or a glyph's
+                EXPECT_TRUE(p == white || qRed(p) > qGreen(p)) << x << "," << y;
+            }
+            black += p == qRgb(0, 0, 0);
+            glyphs += qRed(p) > qGreen(p);
+        }
+    }
+    EXPECT_GT(black, 40);
+    EXPECT_GT(glyphs, 10);
+}
+
+// At scale r, a pen of w designed pixels is w r pixels across, dots and gaps r pixels long,
+// and text r times larger; a filled rectangle is exactly its pixels.
+TEST(RasterSurface, AtAScalePensPatternsAndFontsAreThatMuchLarger)
+{
+    for (const int scale : { 1, 2, 3 }) {
+        RasterSurface surface(60, 60, nullptr, scale);
+        EXPECT_EQ(surface.scale(), scale);
+        surface.moveTo(5, 20); // 1 designed pixel: `scale` rows
+        surface.lineTo(55, 20);
+        surface.setPenWidth(3);
+        surface.moveTo(30, 30);
+        surface.lineTo(30, 55);
+        surface.setPenWidth(1);
+        surface.setPenStyle(PenStyle::Dotted);
+        surface.moveTo(0, 2);
+        surface.lineTo(12 * scale, 2);
+        surface.fillRect(40, 40, 5, 3, RgbColor(0, 0, 255));
+        const QImage image = surface.image();
+        int rows = 0;
+        for (int y = 10; y < 30; ++y)
+            rows += image.pixel(10, y) == black;
+        EXPECT_EQ(rows, scale);
+        int columns = 0;
+        for (int x = 20; x < 40; ++x)
+            columns += image.pixel(x, 45) == black;
+        EXPECT_EQ(columns, 3 * scale);
+        // Runs of `scale` pixels, painted and white in turn, between the ends.
+        std::vector<int> changes;
+        for (int x = 1; x < 11 * scale; ++x)
+            if (image.pixel(x, 2) != image.pixel(x - 1, 2))
+                changes.push_back(x);
+        ASSERT_GE(changes.size(), 8u);
+        for (std::size_t i = 1; i < changes.size(); ++i)
+            EXPECT_EQ(changes[i] - changes[i - 1], scale) << i;
+        EXPECT_EQ(countPixels(image, qRgb(0, 0, 255)), 15);
+        EXPECT_NEAR(surface.textHeight("1"), 13 * scale, scale);
+        EXPECT_NEAR(surface.textWidth("W"), 11 * scale, scale);
+    }
+}
+
 TEST(RasterSurface, DrawingAfterACopyLeavesTheCopyAlone)
 {
     RasterSurface surface(10, 10);

@@ -137,12 +137,49 @@ TEST(Session, RefusalNamesTheKeyAtFault)
         { R"J({"format": "autre chose"})J", "« format »" },
         { R"J({"format": "velmora-session", )J", "JSON illisible" },
         { R"J([1, 2])J", "un objet JSON est attendu" },
+        { R"J({"format": "velmora-session", "legend": "all"})J", "« legend » doit être" },
+        { R"J({"format": "velmora-session", "sensitivity_contour": "yes"})J",
+            "« sensitivity_contour » doit être true ou false" },
+        { R"J({"format": "velmora-session", "view": [1, 2]})J", "« view » doit être un objet" },
+        { R"J({"format": "velmora-session", "view": {"phase": [-100, -200]}})J",
+            "« view.phase » doit être [début, fin]" },
+        { R"J({"format": "velmora-session", "view": {"phase": [-200, -100], "gain": [-40, 0]}})J",
+            "« view.gain » doit être [début, fin] en dB, début < fin, de -30 à 40" },
+        { R"J({"format": "velmora-session", "view": {"phase": [-200, 20], "gain": [-3, 3]}})J",
+            "« view.phase »" },
+        { R"J({"format": "velmora-session", "view": {"gain": [-3, 3]}})J", "« view.phase »" },
     };
     for (const auto &c : cases) {
         const std::string reason = refusal(c.json);
         EXPECT_NE(reason.find(c.mention), std::string::npos) << c.json << "\n" << reason;
         EXPECT_EQ(reason.rfind("session refusée", 0), 0u) << reason;
     }
+}
+
+// How the chart shows the loops, and the part of it shown, within the extents the same file sets.
+TEST(Session, LegendSensitivityViewAndNamesReadBack)
+{
+    Session session;
+    session.settings.gainMax = 60;
+    session.loops.push_back({ "4/(s*(s+1)*(s+2))", "", false, 0, 0, true, "procédé réglé" });
+    for (const LegendKind legend : { LegendKind::None, LegendKind::Names, LegendKind::Margins }) {
+        for (const bool sensitivity : { false, true }) {
+            session.legend = legend;
+            session.showSensitivity = sensitivity;
+            session.view = sensitivity ? std::optional<ViewExtents>({ -200.5, -160, 41, 55.25 })
+                                       : std::nullopt;
+            const Session back = ReadSession(WriteSession(session));
+            EXPECT_EQ(back.legend, legend);
+            EXPECT_EQ(back.showSensitivity, sensitivity);
+            EXPECT_EQ(back.view, session.view);
+            EXPECT_EQ(back.loops[0].name, "procédé réglé");
+        }
+    }
+    const Session plain = ReadSession(R"J({"format": "velmora-session"})J");
+    EXPECT_EQ(plain.legend, LegendKind::Names);
+    EXPECT_FALSE(plain.showSensitivity);
+    EXPECT_FALSE(plain.view);
+    EXPECT_TRUE(WriteSession(plain).contains("\"legend\": \"names\""));
 }
 
 TEST(Session, FilesKeepDataPathsRelativeToTheSessionAndNeverHalfWritten)

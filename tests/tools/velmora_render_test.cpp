@@ -1,8 +1,10 @@
 // The command-line renderer run as a user would: files, exit statuses and French messages.
 #include "core/loopanalysis.h"
 #include "core/stepresponse.h"
+#include "plot/chartscene.h"
 #include "plot/renderchart.h"
 #include "plot/sweep.h"
+#include "render/chartfile.h"
 #include "render/rastersurface.h"
 
 #include <QDir>
@@ -124,6 +126,16 @@ TEST_F(VelmoraRender, RefusedValuesExitTwoNamingTheOptionAndWriteNothing)
         { { "--gain-max" }, "valeur manquante" },
         { { "--profile", "clipboard", "--width", "399.5" }, "400 <= largeur < 10001" },
         { { "--profile", "clipboard", "--height", "599.5" }, "600 <= hauteur < 10001" },
+        { { "--legend", "all" }, "none, names ou margins" },
+        { { "--view-phase", "-100,-200" }, "-260 <= A < B <= 10" },
+        { { "--view-phase", "-100" }, "--view-phase" },
+        { { "--gain-max", "20", "--view-gain", "-5,30" }, "-30 <= A < B <= 20" },
+        { { "--view-gain", "a,2" }, "n'est pas un nombre" },
+        { { "--scale", "0.5" }, "1 <= R <= 4" },
+        { { "--scale", "3", "--width", "4000" }, "10000 au plus" },
+        { { "--loop-name", "G", "--loop", "1/s", "--loop-name", "H" }, "--loop-name" },
+        { { "--loop", "1/s", "--plot", "step", "--scale", "2" }, "ne vaut que pour l'abaque" },
+        { { "--loop-name", "G", "--session", "a.velmora" }, "à donner après --session" },
     };
     for (const Refusal &refusal : refusals) {
         QStringList arguments = refusal.arguments;
@@ -505,6 +517,53 @@ TEST_F(VelmoraRender, WindowProfileDrawsAtAnyAcceptedSize)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QImage(path("wide.png")).convertToFormat(QImage::Format_RGB32),
         renderInProcess(DefaultChartSettings(), WindowProfile(), { 640, 480 }));
+}
+
+// The image of a dense screen, the legend and the names, the sensitivity contour and a part of
+// the chart, each as the program draws them in process.
+TEST_F(VelmoraRender, ReportOptionsDrawAsTheSceneSays)
+{
+    const auto image = [&](QStringList arguments, const char *name) {
+        const RunResult run = render(arguments << "-o" << path(name));
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
+    };
+    const char *loop = "4/(s*(s+1)*(s+2))";
+    ChartScene scene;
+    scene.loops.push_back(
+        { std::make_shared<const LoopAnalysis>(AnalyseLoop(TransferFunction::parse(loop), 0, {})),
+            DefaultLoopColor(0), "procédé" });
+    scene.legend = LegendKind::Margins;
+    scene.showSensitivity = true;
+    scene.view = ViewExtents { -220, -100, -15, 12.5 };
+    const QStringList options { "--loop", loop, "--loop-name", "procédé", "--legend", "margins",
+        "--sensitivity-contour", "--view-phase=-220,-100", "--view-gain", "-15,12.5" };
+    for (const double scale : { 1.0, 2.0, 1.5 }) {
+        const QImage written
+            = image(QStringList(options) << "--scale" << QString::number(scale), "scaled.png");
+        EXPECT_EQ(written.size(),
+            QSize(ScaledSize({ 300, 475 }, scale).width, ScaledSize({ 300, 475 }, scale).height));
+        EXPECT_EQ(written,
+            ChartImage(scene, WindowProfile(), ScaledSize({ 300, 475 }, scale), scale)
+                .convertToFormat(QImage::Format_RGB32))
+            << scale;
+    }
+    // The names and margins are texts of the vector files.
+    ASSERT_EQ(render(QStringList(options) << "--profile"
+                                          << "clipboard"
+                                          << "-o" << path("chart.svg"))
+                  .exitCode,
+        0);
+    QFile svg(path("chart.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(svg.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("procédé")));
+    EXPECT_TRUE(text.contains(QStringLiteral("MG ")));
+    // Without a legend the name is nowhere; at scale 1 the chart without loops is the default.
+    EXPECT_NE(image({ "--loop", loop, "--legend", "none" }, "none.png"),
+        image({ "--loop", loop }, "names.png"));
+    EXPECT_EQ(image({ "--scale", "1" }, "plain.png"),
+        renderInProcess(DefaultChartSettings(), WindowProfile()));
 }
 
 } // namespace
