@@ -1,7 +1,7 @@
 // session/loopjson.cpp — a loop's compensator and target in a session file (session layer)
 #include "session/loopjson.h"
 
-#include "session/session.h"
+#include "session/jsonreader.h"
 
 #include <cmath>
 
@@ -13,11 +13,6 @@ const char *const TypeKey = "type";
 const char *const KindKey = "kind";
 const char *const ValueKey = "value";
 
-[[noreturn]] void refuse(const QString &key, const QString &what)
-{
-    throw SessionError(QStringLiteral("session refusée : « %1 » %2").arg(key, what).toStdString());
-}
-
 QString keyOf(std::string_view key)
 {
     return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
@@ -28,18 +23,18 @@ QString keyOf(std::string_view key)
 Compensator ReadCompensator(const QJsonValue &value, const QString &name)
 {
     if (!value.isArray())
-        refuse(name, QStringLiteral("doit être une liste"));
+        RefuseKey(name, QStringLiteral("doit être une liste"));
     Compensator compensator;
     const QJsonArray elements = value.toArray();
     for (qsizetype i = 0; i < elements.size(); ++i) {
         const QString item = QStringLiteral("%1[%2]").arg(name).arg(i);
         if (!elements[i].isObject())
-            refuse(item, QStringLiteral("doit être un objet"));
+            RefuseKey(item, QStringLiteral("doit être un objet"));
         const QJsonObject object = elements[i].toObject();
         const QString type = object.value(QLatin1String(TypeKey)).toString();
         const std::optional<ElementKind> kind = ElementKindOfKey(type.toStdString());
         if (!kind)
-            refuse(
+            RefuseKey(
                 item + '.' + QLatin1String(TypeKey), QStringLiteral("inconnu : « %1 »").arg(type));
         CompensatorElement element { *kind, {} };
         const ElementInfo &info = InfoOf(*kind);
@@ -47,9 +42,9 @@ Compensator ReadCompensator(const QJsonValue &value, const QString &name)
             const QString key = item + '.' + keyOf(info.parameters[p].key);
             const QJsonValue v = object.value(keyOf(info.parameters[p].key));
             if (!v.isDouble())
-                refuse(key, QStringLiteral("doit être un nombre"));
+                RefuseKey(key, QStringLiteral("doit être un nombre"));
             if (const std::optional<std::string> refusal = ParameterRefusal(*kind, p, v.toDouble()))
-                refuse(key, QStringLiteral(": ") + QString::fromStdString(*refusal));
+                RefuseKey(key, QStringLiteral(": ") + QString::fromStdString(*refusal));
             element.parameters[p] = v.toDouble();
         }
         compensator.push_back(element);
@@ -73,16 +68,16 @@ QJsonArray CompensatorJson(const Compensator &compensator)
 LoopTarget ReadTarget(const QJsonValue &value, const QString &name)
 {
     if (!value.isObject())
-        refuse(name, QStringLiteral("doit être un objet"));
+        RefuseKey(name, QStringLiteral("doit être un objet"));
     const QJsonObject object = value.toObject();
     const QString kind = object.value(QLatin1String(KindKey)).toString();
     const std::optional<TargetKind> target = TargetKindOfKey(kind.toStdString());
     if (!target)
-        refuse(name + '.' + QLatin1String(KindKey),
+        RefuseKey(name + '.' + QLatin1String(KindKey),
             QStringLiteral("inconnu : « %1 » (mr, pm, gm, wb ou wc attendu)").arg(kind));
     const QJsonValue v = object.value(QLatin1String(ValueKey));
     if (!v.isDouble() || !std::isfinite(v.toDouble()))
-        refuse(name + '.' + QLatin1String(ValueKey), QStringLiteral("doit être un nombre"));
+        RefuseKey(name + '.' + QLatin1String(ValueKey), QStringLiteral("doit être un nombre"));
     return { *target, v.toDouble() };
 }
 

@@ -5,7 +5,9 @@
 #include "core/numbertext.h"
 #include "core/settingfields.h"
 #include "session/atomicfile.h"
+#include "session/jsonreader.h"
 #include "session/loopjson.h"
+#include "session/sessionview.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,121 +47,14 @@ constexpr const char *Visible = "visible";
 constexpr const char *Name = "name";
 constexpr const char *Compensator = "compensator";
 constexpr const char *Target = "target";
-constexpr const char *Windows = "windows";
-constexpr const char *Chart = "chart";
-constexpr const char *LoopsWindow = "loops";
-constexpr const char *MarginsWindow = "margins";
-constexpr const char *ResponseWindow = "response";
-constexpr const char *Legend = "legend";
-constexpr const char *SensitivityContour = "sensitivity_contour";
-constexpr const char *View = "view";
-constexpr const char *ViewPhase = "phase";
-constexpr const char *ViewGain = "gain";
 } // namespace Key
-
-// The legend's kinds as a session writes them, in the order of LegendKind.
-constexpr const char *LegendNames[] = { "none", "names", "margins" };
-
-[[noreturn]] void refuse(const QString &key, const QString &what)
-{
-    throw SessionError(QStringLiteral("session refusée : « %1 » %2").arg(key, what).toStdString());
-}
 
 QString colorText(Color color)
 {
     return QString::fromStdString(ColorText(color));
 }
 
-// Reads the keys of one object, each at most once, and refuses what does not fit.
-class Reader {
-public:
-    Reader(const QJsonObject &object, QString prefix)
-        : m_object(object)
-        , m_prefix(std::move(prefix))
-    {
-    }
-
-    bool has(const char *key) const { return m_object.contains(QLatin1String(key)); }
-
-    QString name(const char *key) const { return m_prefix + QLatin1String(key); }
-
-    double number(const char *key, double fallback) const
-    {
-        if (!has(key))
-            return fallback;
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (!v.isDouble())
-            refuse(name(key), QStringLiteral("doit être un nombre"));
-        return v.toDouble();
-    }
-
-    double inRange(const char *key, double fallback, Entry entry, const ChartSettings &current,
-        bool wholeNumber = false) const
-    {
-        const double v = number(key, fallback);
-        const EntryRange range = RangeOf(entry, current);
-        if (!range.contains(v) || (wholeNumber && v != std::floor(v)))
-            refuse(name(key),
-                QStringLiteral("hors limites : il faut %1%2")
-                    .arg(QString::fromStdString(range.describe("valeur")),
-                        wholeNumber ? QStringLiteral(", entier") : QString()));
-        return v;
-    }
-
-    bool boolean(const char *key, bool fallback) const
-    {
-        if (!has(key))
-            return fallback;
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (!v.isBool())
-            refuse(name(key), QStringLiteral("doit être true ou false"));
-        return v.toBool();
-    }
-
-    QString text(const char *key, const QString &fallback) const
-    {
-        if (!has(key))
-            return fallback;
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (!v.isString())
-            refuse(name(key), QStringLiteral("doit être un texte"));
-        return v.toString();
-    }
-
-    Color color(const char *key, Color fallback) const
-    {
-        if (!has(key))
-            return fallback;
-        const std::optional<Color> rgb = ColorFromText(text(key, QString()).toStdString());
-        if (!rgb)
-            refuse(name(key), QStringLiteral("doit être une couleur #RRGGBB"));
-        return *rgb;
-    }
-
-    QJsonArray array(const char *key) const
-    {
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (!v.isArray())
-            refuse(name(key), QStringLiteral("doit être une liste"));
-        return v.toArray();
-    }
-
-    QJsonValue value(const char *key) const { return m_object.value(QLatin1String(key)); }
-
-    QJsonObject object(const char *key) const
-    {
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (!v.isObject())
-            refuse(name(key), QStringLiteral("doit être un objet"));
-        return v.toObject();
-    }
-
-private:
-    QJsonObject m_object;
-    QString m_prefix;
-};
-
-void readSettings(const Reader &r, ChartSettings &s)
+void readSettings(const JsonReader &r, ChartSettings &s)
 {
     const ChartSettings widest = WidestExtents(s);
     for (const SettingField &field : SettingFields()) {
@@ -190,7 +85,7 @@ void readSettings(const Reader &r, ChartSettings &s)
 
 // The list's texts as typed, and their values read as the main window reads them when Entrée
 // is pressed: a value out of the list's range stands as the list's stand-in.
-std::vector<std::string> readTexts(const Reader &r, const char *key,
+std::vector<std::string> readTexts(const JsonReader &r, const char *key,
     const std::vector<std::string> &fallback, std::vector<double> &values, Entry entry,
     double standIn, const ChartSettings &settings)
 {
@@ -203,7 +98,7 @@ std::vector<std::string> readTexts(const Reader &r, const char *key,
     for (qsizetype i = 0; i < array.size(); ++i) {
         const QString item = QStringLiteral("%1[%2]").arg(r.name(key)).arg(i);
         if (!array[i].isString())
-            refuse(item, QStringLiteral("doit être un texte"));
+            RefuseKey(item, QStringLiteral("doit être un texte"));
         texts.push_back(array[i].toString().toStdString());
     }
     if (texts.empty()) // a list keeps one row
@@ -211,7 +106,7 @@ std::vector<std::string> readTexts(const Reader &r, const char *key,
     try {
         values = ValuesFromTexts(texts);
     } catch (const FloatingPointError &error) {
-        refuse(r.name(key), QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        RefuseKey(r.name(key), QStringLiteral(": ") + QString::fromUtf8(error.what()));
     }
     for (double &v : values)
         if (!Accepted(entry, v, settings))
@@ -223,24 +118,25 @@ LoopSpec readLoop(
     const QJsonValue &value, const QString &name, std::size_t index, const ChartSettings &settings)
 {
     if (!value.isObject())
-        refuse(name, QStringLiteral("doit être un objet"));
-    const Reader r(value.toObject(), name + '.');
+        RefuseKey(name, QStringLiteral("doit être un objet"));
+    const JsonReader r(value.toObject(), name + '.');
     LoopSpec loop;
     const bool expression = r.has(Key::Expression);
     const bool csv = r.has(Key::Csv);
     if (expression == csv)
-        refuse(name, QStringLiteral("doit avoir soit « expression », soit « csv »"));
+        RefuseKey(name, QStringLiteral("doit avoir soit « expression », soit « csv »"));
     if (expression) {
         loop.expression = r.text(Key::Expression, QString()).toStdString();
         try {
             TransferFunction::parse(loop.expression);
         } catch (const ExpressionError &error) {
-            refuse(r.name(Key::Expression), QStringLiteral(": ") + QString::fromUtf8(error.what()));
+            RefuseKey(
+                r.name(Key::Expression), QStringLiteral(": ") + QString::fromUtf8(error.what()));
         }
     } else {
         loop.csvPath = r.text(Key::Csv, QString()).toStdString();
         if (loop.csvPath.empty())
-            refuse(r.name(Key::Csv), QStringLiteral("ne doit pas être vide"));
+            RefuseKey(r.name(Key::Csv), QStringLiteral("ne doit pas être vide"));
         loop.csvHertz = r.boolean(Key::CsvHertz, false);
     }
     loop.color = r.color(Key::Color, DefaultLoopColor(index));
@@ -264,80 +160,6 @@ QString LoopSourceKey(std::size_t index, const LoopSpec &loop)
         .arg(QLatin1String(loop.isMeasured() ? Key::Csv : Key::Expression));
 }
 
-WindowLayout readWindows(const Reader &r)
-{
-    WindowLayout layout;
-    if (r.has(Key::Chart)) {
-        const QJsonArray chart = r.array(Key::Chart);
-        std::array<int, 4> geometry {};
-        const bool whole
-            = chart.size() == 4 && std::all_of(chart.begin(), chart.end(), [](const QJsonValue &v) {
-                  return v.isDouble() && v.toDouble() == std::floor(v.toDouble())
-                      && std::fabs(v.toDouble()) < 100000;
-              });
-        if (!whole)
-            refuse(
-                r.name(Key::Chart), QStringLiteral("doit être [x, y, largeur, hauteur] en pixels"));
-        for (int i = 0; i < 4; ++i)
-            geometry[static_cast<std::size_t>(i)] = chart[i].toInt();
-        layout.chart = geometry;
-    }
-    layout.loops = r.boolean(Key::LoopsWindow, false);
-    layout.margins = r.boolean(Key::MarginsWindow, false);
-    layout.response = r.boolean(Key::ResponseWindow, false);
-    return layout;
-}
-
-LegendKind readLegend(const Reader &r)
-{
-    const QString text = r.text(Key::Legend, QLatin1String(LegendNames[1]));
-    for (std::size_t i = 0; i < std::size(LegendNames); ++i)
-        if (text == QLatin1String(LegendNames[i]))
-            return static_cast<LegendKind>(i);
-    refuse(r.name(Key::Legend), QStringLiteral("doit être « none », « names » ou « margins »"));
-}
-
-// [low, high] within [min, max], low < high.
-std::pair<double, double> readInterval(
-    const Reader &r, const char *key, double min, double max, const char *unit)
-{
-    const QJsonArray pair = r.array(key);
-    const bool numbers = pair.size() == 2 && pair[0].isDouble() && pair[1].isDouble();
-    const double low = numbers ? pair[0].toDouble() : 0;
-    const double high = numbers ? pair[1].toDouble() : 0;
-    if (!numbers || !(low < high) || low < min || high > max)
-        refuse(r.name(key),
-            QStringLiteral("doit être [début, fin] en %1, début < fin, de %2 à %3")
-                .arg(QLatin1String(unit), QString::fromStdString(PlainDecimal(min)),
-                    QString::fromStdString(PlainDecimal(max))));
-    return { low, high };
-}
-
-ViewExtents readView(const Reader &r, const ChartSettings &settings)
-{
-    ViewExtents view;
-    std::tie(view.phaseMin, view.phaseMax)
-        = readInterval(r, Key::ViewPhase, settings.phaseMin, settings.phaseMax, "degrés");
-    std::tie(view.gainMin, view.gainMax)
-        = readInterval(r, Key::ViewGain, settings.gainMin, settings.gainMax, "dB");
-    return view;
-}
-
-QJsonObject windowsObject(const WindowLayout &layout)
-{
-    QJsonObject object;
-    if (layout.chart) {
-        QJsonArray chart;
-        for (const int v : *layout.chart)
-            chart.append(v);
-        object[QLatin1String(Key::Chart)] = chart;
-    }
-    object[QLatin1String(Key::LoopsWindow)] = layout.loops;
-    object[QLatin1String(Key::MarginsWindow)] = layout.margins;
-    object[QLatin1String(Key::ResponseWindow)] = layout.response;
-    return object;
-}
-
 Session ReadSession(const QByteArray &json)
 {
     QJsonParseError error {};
@@ -349,15 +171,15 @@ Session ReadSession(const QByteArray &json)
                                .toStdString());
     if (!document.isObject())
         throw SessionError("session refusée : un objet JSON est attendu");
-    const Reader root(document.object(), QString());
+    const JsonReader root(document.object(), QString());
     if (root.text(Key::Format, QString()) != QLatin1String(FormatName))
-        refuse(QLatin1String(Key::Format), QStringLiteral("doit être « %1 »").arg(FormatName));
+        RefuseKey(QLatin1String(Key::Format), QStringLiteral("doit être « %1 »").arg(FormatName));
     if (root.has(Key::Version) && root.number(Key::Version, Version) != Version)
-        refuse(QLatin1String(Key::Version), QStringLiteral("doit être %1").arg(Version));
+        RefuseKey(QLatin1String(Key::Version), QStringLiteral("doit être %1").arg(Version));
 
     Session session;
     if (root.has(Key::Settings))
-        readSettings(Reader(root.object(Key::Settings), QLatin1String(Key::Settings) + '.'),
+        readSettings(JsonReader(root.object(Key::Settings), QLatin1String(Key::Settings) + '.'),
             session.settings);
     session.isogainTexts
         = readTexts(root, Key::Isogains, session.isogainTexts, session.settings.isogainValues,
@@ -368,20 +190,14 @@ Session ReadSession(const QByteArray &json)
     if (root.has(Key::Loops)) {
         const QJsonArray loops = root.array(Key::Loops);
         if (static_cast<std::size_t>(loops.size()) > MaxLoops)
-            refuse(QLatin1String(Key::Loops), QStringLiteral("a plus de %1 boucles").arg(MaxLoops));
+            RefuseKey(
+                QLatin1String(Key::Loops), QStringLiteral("a plus de %1 boucles").arg(MaxLoops));
         for (qsizetype i = 0; i < loops.size(); ++i)
             session.loops.push_back(
                 readLoop(loops[i], QStringLiteral("%1[%2]").arg(QLatin1String(Key::Loops)).arg(i),
                     static_cast<std::size_t>(i), session.settings));
     }
-    if (root.has(Key::Windows))
-        session.windows
-            = readWindows(Reader(root.object(Key::Windows), QLatin1String(Key::Windows) + '.'));
-    session.legend = readLegend(root);
-    session.showSensitivity = root.boolean(Key::SensitivityContour, false);
-    if (root.has(Key::View))
-        session.view = readView(
-            Reader(root.object(Key::View), QLatin1String(Key::View) + '.'), session.settings);
+    ReadViewKeys(root, session);
     return session;
 }
 
@@ -442,18 +258,7 @@ QByteArray WriteSession(const Session &session)
         { QLatin1String(Key::Isophases), texts(session.isophaseTexts) },
         { QLatin1String(Key::Loops), loops },
     };
-    if (session.windows)
-        root[QLatin1String(Key::Windows)] = windowsObject(*session.windows);
-    root[QLatin1String(Key::Legend)]
-        = QLatin1String(LegendNames[static_cast<std::size_t>(session.legend)]);
-    root[QLatin1String(Key::SensitivityContour)] = session.showSensitivity;
-    if (session.view)
-        root[QLatin1String(Key::View)] = QJsonObject {
-            { QLatin1String(Key::ViewPhase),
-                QJsonArray { session.view->phaseMin, session.view->phaseMax } },
-            { QLatin1String(Key::ViewGain),
-                QJsonArray { session.view->gainMin, session.view->gainMax } },
-        };
+    WriteViewKeys(session, root);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
