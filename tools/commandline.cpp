@@ -5,6 +5,7 @@
 #include "core/numbertext.h"
 #include "session/session.h"
 #include "tools/commandoptions.h"
+#include "tools/givenoptions.h"
 
 #include <QFile>
 
@@ -17,163 +18,6 @@
 namespace velmora {
 
 namespace {
-
-std::string inGuillemets(const std::string &text)
-{
-    return "« " + text + " »";
-}
-
-double number(const std::string &option, const std::string &text)
-{
-    try {
-        if (const std::optional<double> v = StrictTextToReal(text))
-            return *v;
-    } catch (const FloatingPointError &error) {
-        throw UsageError(option + " : " + inGuillemets(text) + " : " + error.what());
-    }
-    throw UsageError(option + " : " + inGuillemets(text) + " n'est pas un nombre");
-}
-
-double acceptedNumber(const std::string &option, const std::string &text,
-    const std::function<bool(double)> &accepted, const std::string &range)
-{
-    const double v = number(option, text);
-    if (!accepted(v))
-        throw UsageError(
-            option + " : valeur refusée " + inGuillemets(text) + " : il faut " + range);
-    return v;
-}
-
-double entry(const std::string &option, const std::string &text, Entry which,
-    const ChartSettings &current, const std::string &name)
-{
-    const EntryRange range = RangeOf(which, current);
-    return acceptedNumber(
-        option, text, [&](double v) { return range.contains(v); }, range.describe(name));
-}
-
-std::vector<std::string> commaSeparated(const std::string &text)
-{
-    std::vector<std::string> items;
-    if (text.empty())
-        return items;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        items.push_back(
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos)
-            return items;
-        start = comma + 1;
-    }
-}
-
-Color color(const std::string &option, const std::string &text)
-{
-    const std::optional<Color> rgb = ColorFromText(text);
-    if (!rgb)
-        throw UsageError(
-            option + " : " + inGuillemets(text) + " : couleur attendue sous la forme #RRGGBB");
-    return *rgb;
-}
-
-double positiveFrequency(const std::string &option, const std::string &text)
-{
-    return acceptedNumber(
-        option, text, [](double v) { return v > 0 && std::isfinite(v); }, "une fréquence > 0");
-}
-
-// The options as given, in order: each value option with its value, each flag with none.
-struct Given {
-    struct Item {
-        std::string name;
-        std::string value;
-    };
-    std::vector<Item> items;
-
-    bool has(const std::string &name) const
-    {
-        return std::any_of(
-            items.begin(), items.end(), [&](const Item &o) { return o.name == name; });
-    }
-    bool has(Option option) const { return has(OptionName(option)); }
-    // The last value of an option given once or more.
-    const std::string &last(const std::string &name) const
-    {
-        const auto found = std::find_if(
-            items.rbegin(), items.rend(), [&](const Item &o) { return o.name == name; });
-        return found->value;
-    }
-    const std::string &last(Option option) const { return last(OptionName(option)); }
-    std::vector<std::string> all(Option option) const
-    {
-        std::vector<std::string> found;
-        for (const Item &item : items)
-            if (item.name == OptionName(option))
-                found.push_back(item.value);
-        return found;
-    }
-    // The options that follow the first one of this name (all of them when it is not given).
-    Given after(Option option) const
-    {
-        const auto found = std::find_if(items.begin(), items.end(),
-            [&](const Item &o) { return o.name == OptionName(option); });
-        return Given { { found == items.end() ? items.begin() : found + 1, items.end() } };
-    }
-};
-
-// The option a name stands for, its short name included; whether it takes a value.
-struct Known {
-    std::string name; // the long name
-    bool takesValue;
-};
-
-std::optional<Known> known(const std::string &name)
-{
-    for (const CommandOption &option : CommandOptions())
-        if (name == option.name || (option.shortName && name == option.shortName))
-            return Known { option.name, *option.value != '\0' };
-    if (const SettingField *field = SettingOption(name))
-        return Known { name, field->kind != SettingKind::Switch };
-    return std::nullopt;
-}
-
-Given gather(const std::vector<std::string> &arguments, bool &help)
-{
-    Given given;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::optional<std::string> value;
-        if (const std::size_t equals = name.find('=');
-            name.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        const std::optional<Known> option = known(name);
-        if (!option) {
-            if (name.rfind("-", 0) == 0 && name.size() > 1)
-                throw UsageError("option inconnue " + inGuillemets(name));
-            throw UsageError("argument inattendu " + inGuillemets(name));
-        }
-        if (option->name == OptionName(Option::Help)) {
-            help = true;
-            return given;
-        }
-        if (!option->takesValue) {
-            if (value)
-                throw UsageError(name + " ne prend pas de valeur");
-            given.items.push_back({ option->name, {} });
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= arguments.size())
-                throw UsageError(name + " : valeur manquante");
-            value = arguments[++i];
-        }
-        given.items.push_back({ option->name, *value });
-    }
-    return given;
-}
 
 // The settings, each from its row of the table of settings.
 void readSettings(const Given &given, ChartSettings &s)
@@ -193,7 +37,7 @@ void readSettings(const Given &given, ChartSettings &s)
                 ? "un entier de " + PlainDecimal(range.low) + " à " + PlainDecimal(range.high)
                 : range.describe(field.name);
             field.set(s,
-                acceptedNumber(
+                AcceptedNumber(
                     option, text, [&](double v) { return range.contains(v); }, limit));
             break;
         }
@@ -206,7 +50,7 @@ void readSettings(const Given &given, ChartSettings &s)
             field.set(s, text);
             break;
         case SettingKind::Colour:
-            field.set(s, color(option, text));
+            field.set(s, OptionColor(option, text));
             break;
         }
     }
@@ -220,10 +64,10 @@ void readLists(const Given &given, Session &session)
                           std::vector<std::string> &texts, std::vector<double> &values) {
         if (!given.has(option))
             return;
-        texts = commaSeparated(given.last(option));
+        texts = CommaSeparated(given.last(option));
         values.clear();
         for (const std::string &item : texts)
-            values.push_back(entry(OptionName(option), item, which, defaults, name));
+            values.push_back(EntryNumber(OptionName(option), item, which, defaults, name));
     };
     list(Option::Isogains, Entry::IsogainValue, "gain", session.isogainTexts,
         session.settings.isogainValues);
@@ -237,7 +81,7 @@ void readProfile(const Given &given, RenderJob &job)
     const std::string profile = given.has(Option::Profile) ? given.last(Option::Profile) : "window";
     const bool clipboard = profile == "clipboard";
     if (!clipboard && profile != "window")
-        throw UsageError(OptionName(Option::Profile) + " : " + inGuillemets(profile)
+        throw UsageError(OptionName(Option::Profile) + " : " + InGuillemets(profile)
             + " inconnu : window ou clipboard attendu");
     job.profile = clipboard ? ClipboardProfile() : WindowProfile();
     if (given.has(Option::Plot)) {
@@ -247,7 +91,7 @@ void readProfile(const Given &given, RenderJob &job)
         else if (plot == "bode")
             job.plot = PlotKind::Bode;
         else if (plot != "chart")
-            throw UsageError(OptionName(Option::Plot) + " : " + inGuillemets(plot)
+            throw UsageError(OptionName(Option::Plot) + " : " + InGuillemets(plot)
                 + " inconnu : chart, step ou bode attendu");
     }
     // The clipboard's size is the settings' bitmap size (a session's, or 600 x 950).
@@ -255,15 +99,15 @@ void readProfile(const Given &given, RenderJob &job)
     // The fraction is dropped, as the bitmap-size dialog drops it.
     if (given.has(Option::Width))
         job.size.width
-            = static_cast<int>(entry(OptionName(Option::Width), given.last(Option::Width),
+            = static_cast<int>(EntryNumber(OptionName(Option::Width), given.last(Option::Width),
                 clipboard ? Entry::ImageWidth : Entry::WindowImageWidth, s, "largeur"));
     if (given.has(Option::Height))
         job.size.height
-            = static_cast<int>(entry(OptionName(Option::Height), given.last(Option::Height),
+            = static_cast<int>(EntryNumber(OptionName(Option::Height), given.last(Option::Height),
                 clipboard ? Entry::ImageHeight : Entry::WindowImageHeight, s, "hauteur"));
     if (given.has(Option::Scale)) {
         const std::string option = OptionName(Option::Scale);
-        job.scale = acceptedNumber(
+        job.scale = AcceptedNumber(
             option, given.last(Option::Scale), [](double v) { return v >= 1 && v <= 4; },
             "1 <= R <= 4");
         const ImageSize image = ScaledSize(job.size, job.scale);
@@ -307,9 +151,9 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
             throw UsageError(OptionName(option) + " : donnée " + std::to_string(count)
                 + " fois pour " + std::to_string(loops.size()) + " boucle(s)");
     for (std::size_t i = 0; i < colors.size(); ++i)
-        loops[i].color = color(OptionName(Option::LoopColor), colors[i]);
+        loops[i].color = OptionColor(OptionName(Option::LoopColor), colors[i]);
     for (std::size_t i = 0; i < gains.size(); ++i)
-        loops[i].gainDb = entry(OptionName(Option::LoopGainDb), gains[i], Entry::LoopGainDb,
+        loops[i].gainDb = EntryNumber(OptionName(Option::LoopGainDb), gains[i], Entry::LoopGainDb,
             job.session.settings, "gain");
     for (std::size_t i = 0; i < names.size(); ++i)
         loops[i].name = names[i];
@@ -319,15 +163,15 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
 std::pair<double, double> interval(Option option, const std::string &text, double min, double max)
 {
     const std::string name = OptionName(option);
-    const std::vector<std::string> items = commaSeparated(text);
+    const std::vector<std::string> items = CommaSeparated(text);
     const std::string wanted
         = "il faut A,B avec " + PlainDecimal(min) + " <= A < B <= " + PlainDecimal(max);
     if (items.size() != 2)
-        throw UsageError(name + " : " + inGuillemets(text) + " : " + wanted);
-    const double low = number(name, items[0]);
-    const double high = number(name, items[1]);
+        throw UsageError(name + " : " + InGuillemets(text) + " : " + wanted);
+    const double low = OptionNumber(name, items[0]);
+    const double high = OptionNumber(name, items[1]);
     if (!(low < high && low >= min && high <= max))
-        throw UsageError(name + " : valeur refusée " + inGuillemets(text) + " : " + wanted);
+        throw UsageError(name + " : valeur refusée " + InGuillemets(text) + " : " + wanted);
     return { low, high };
 }
 
@@ -341,7 +185,7 @@ void readPresentation(const Given &given, Session &session)
         const auto found = std::find_if(
             std::begin(kinds), std::end(kinds), [&](const auto &k) { return kind == k.first; });
         if (found == std::end(kinds))
-            throw UsageError(OptionName(Option::Legend) + " : " + inGuillemets(kind)
+            throw UsageError(OptionName(Option::Legend) + " : " + InGuillemets(kind)
                 + " inconnu : none, names ou margins attendu");
         session.legend = found->second;
     }
@@ -366,16 +210,16 @@ void readAnalysis(const Given &given, RenderJob &job)
 {
     if (given.has(Option::OmegaMin))
         job.omegaMin
-            = positiveFrequency(OptionName(Option::OmegaMin), given.last(Option::OmegaMin));
+            = PositiveFrequency(OptionName(Option::OmegaMin), given.last(Option::OmegaMin));
     if (given.has(Option::OmegaMax))
         job.omegaMax
-            = positiveFrequency(OptionName(Option::OmegaMax), given.last(Option::OmegaMax));
+            = PositiveFrequency(OptionName(Option::OmegaMax), given.last(Option::OmegaMax));
     if (job.omegaMin && job.omegaMax && !(*job.omegaMin < *job.omegaMax))
         throw UsageError(OptionName(Option::OmegaMin) + " doit être inférieure à "
             + OptionName(Option::OmegaMax));
     if (given.has(Option::Markers))
-        for (const std::string &item : commaSeparated(given.last(Option::Markers)))
-            job.markers.push_back(positiveFrequency(OptionName(Option::Markers), item));
+        for (const std::string &item : CommaSeparated(given.last(Option::Markers)))
+            job.markers.push_back(PositiveFrequency(OptionName(Option::Markers), item));
     job.report = given.has(Option::Report);
     job.reportJson = given.has(Option::ReportJson);
 }
@@ -455,7 +299,7 @@ void checkOutputs(const Given &given, RenderJob &job)
 RenderJob ParseCommandLine(const std::vector<std::string> &arguments)
 {
     RenderJob job;
-    const Given given = gather(arguments, job.help);
+    const Given given = GatherOptions(arguments, job.help);
     if (job.help)
         return job;
     const std::vector<std::string> sessions = given.all(Option::Session);
