@@ -164,6 +164,7 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         const LoopQuantities &q = loops[i].quantities;
         out += i == 0 ? "" : ", ";
         out += "{\"expression\": " + jsonString(loops[i].expression);
+        out += ", \"gain_db\": " + jsonNumber(loops[i].gainDb);
         out += ", \"stable\": " + std::string(q.stable ? "true" : "false");
         out += ", \"closed_loop_rhp_poles\": " + std::to_string(q.closedLoopRhpPoles);
         out += ", \"gain_margin_db\": " + jsonNumber(q.gainMarginDb);

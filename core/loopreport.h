@@ -17,6 +17,7 @@ struct ReportedLoop {
     LoopQuantities quantities;
     std::optional<StepFigures> step = std::nullopt;
     bool measured = false; // data without a model: no step response
+    double gainDb = 0; // the gain applied to the loop, dB (tuned, or as given)
 };
 
 // The rows of a loop's table: what is read, and its value ("3.522 dB à 1.414 rad/s").
@@ -25,7 +26,8 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
 // A table per loop, in French, numbers with a decimal comma.
 std::string ReportText(const std::vector<ReportedLoop> &loops);
 
-// {"loops": [{"expression": ..., "stable": ..., "closed_loop_rhp_poles": ..., "gain_margin_db":
+// {"loops": [{"expression": ..., "gain_db": ..., "stable": ..., "closed_loop_rhp_poles": ...,
+// "gain_margin_db":
 // ..., "phase_crossover_rad_s": ..., "phase_margin_deg": ..., "gain_crossover_rad_s": ...,
 // "peak_db": ..., "peak_rad_s": ..., "bandwidth_rad_s": ..., "gain_crossovers_rad_s": [...],
 // "phase_crossovers_rad_s": [...], "sensitivity_peak_db": ..., "sensitivity_peak_rad_s": ...,

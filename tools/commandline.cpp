@@ -1,6 +1,7 @@
 // tools/commandline.cpp — velmora-render's options read into a job (tools layer)
 #include "tools/commandline.h"
 
+#include "core/compensatortext.h"
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
 #include "session/session.h"
@@ -117,6 +118,22 @@ void readProfile(const Given &given, RenderJob &job)
     }
 }
 
+// KIND=VALUE, KIND one of the targets' keys.
+LoopTarget target(const std::string &text)
+{
+    const std::string option = OptionName(Option::Tune);
+    const std::size_t equals = text.find('=');
+    const std::optional<TargetKind> kind
+        = equals == std::string::npos ? std::nullopt : TargetKindOfKey(text.substr(0, equals));
+    if (!kind)
+        throw UsageError(option + " : " + InGuillemets(text)
+            + " : CIBLE=V attendu, CIBLE étant mr, pm, gm, wb ou wc");
+    const double value = OptionNumber(option, text.substr(equals + 1));
+    if (!std::isfinite(value))
+        throw UsageError(option + " : " + InGuillemets(text) + " : valeur finie attendue");
+    return { *kind, value };
+}
+
 void readLoops(const Given &given, bool hertz, RenderJob &job)
 {
     std::vector<LoopSpec> &loops = job.session.loops;
@@ -144,9 +161,13 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
     const std::vector<std::string> colors = given.all(Option::LoopColor);
     const std::vector<std::string> gains = given.all(Option::LoopGainDb);
     const std::vector<std::string> names = given.all(Option::LoopName);
+    const std::vector<std::string> compensators = given.all(Option::LoopCompensator);
+    const std::vector<std::string> tunes = given.all(Option::Tune);
     for (const auto &[option, count] : { std::pair { Option::LoopColor, colors.size() },
              std::pair { Option::LoopGainDb, gains.size() },
-             std::pair { Option::LoopName, names.size() } })
+             std::pair { Option::LoopName, names.size() },
+             std::pair { Option::LoopCompensator, compensators.size() },
+             std::pair { Option::Tune, tunes.size() } })
         if (count > loops.size())
             throw UsageError(OptionName(option) + " : donnée " + std::to_string(count)
                 + " fois pour " + std::to_string(loops.size()) + " boucle(s)");
@@ -157,6 +178,16 @@ void readLoops(const Given &given, bool hertz, RenderJob &job)
             job.session.settings, "gain");
     for (std::size_t i = 0; i < names.size(); ++i)
         loops[i].name = names[i];
+    for (std::size_t i = 0; i < compensators.size(); ++i) {
+        try {
+            loops[i].compensator = ParseCompensator(compensators[i]);
+        } catch (const std::exception &error) {
+            throw UsageError(OptionName(Option::LoopCompensator) + " "
+                + InGuillemets(compensators[i]) + " : " + error.what());
+        }
+    }
+    for (std::size_t i = 0; i < tunes.size(); ++i)
+        loops[i].target = target(tunes[i]);
 }
 
 // "A,B" with min <= A < B <= max.

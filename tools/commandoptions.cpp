@@ -42,6 +42,14 @@ constexpr const char *LoopHzHelp[] = { "fréquences des fichiers CSV en Hz (rad/
 constexpr const char *LoopColorHelp[] = { "couleur de la boucle suivante dans l'ordre" };
 constexpr const char *LoopGainHelp[]
     = { "gain ajouté à la boucle suivante dans l'ordre, en dB,", "{loop-gain}" };
+constexpr const char *CompensatorHelp[] = { "correcteur de la boucle suivante dans l'ordre :",
+    "produit de nombres et d'éléments lead(wm, phi),", "lag(wz, a), pi(wi), pid(kp, ti, td, n),",
+    "notch(wn, zz, zp), poles2(wn, z), zeros2(wn, z), zero(w),",
+    "pole(w), gain(dB), /s (intégrateur), appliqué au", "procédé de --loop ou de --loop-csv" };
+constexpr const char *TuneHelp[] = { "règle le gain de la boucle suivante dans l'ordre pour",
+    "que CIBLE (mr en dB, pm ou gm : marges en ° et dB, wb",
+    "ou wc en rad/s) vaille V, boucle fermée stable ;",
+    "une cible inaccessible est refusée (code 2)" };
 constexpr const char *OmegaHelp[] = { "bornes des fréquences tracées et analysées, en rad/s" };
 constexpr const char *MarkersHelp[] = { "fréquences en rad/s marquées sur chaque lieu" };
 constexpr const char *ReportHelp[] = { "imprime les marges, la résonance, la bande passante,",
@@ -63,7 +71,7 @@ constexpr const char *HelpHelp[] = { "affiche cette aide" };
 
 using S = OptionSection;
 
-const std::array<CommandOption, 25> Options { {
+const std::array<CommandOption, 27> Options { {
     { Option::Output, "--output", "-o", "FICHIER", S::Output, OutputHelp, false },
     { Option::Profile, "--profile", nullptr, "PROFIL", S::Output, ProfileHelp, false },
     { Option::Plot, "--plot", nullptr, "GRAPHE", S::Output, PlotHelp, false },
@@ -89,6 +97,9 @@ const std::array<CommandOption, 25> Options { {
     { Option::ViewPhase, "--view-phase", nullptr, "A,B", S::Axes, ViewHelp, true },
     { Option::ViewGain, "--view-gain", nullptr, "C,D", S::Axes, {}, true },
     { Option::Scale, "--scale", nullptr, "R", S::Output, ScaleHelp, false },
+    { Option::LoopCompensator, "--loop-compensator", nullptr, "EXPR", S::Loops, CompensatorHelp,
+        true },
+    { Option::Tune, "--tune", nullptr, "CIBLE=V", S::Loops, TuneHelp, true },
     { Option::Help, "--help", "-h", "", S::End, HelpHelp, false },
 } };
 

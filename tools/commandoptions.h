@@ -36,6 +36,8 @@ enum class Option {
     ViewPhase,
     ViewGain,
     Scale,
+    LoopCompensator,
+    Tune,
     Help,
 };
 

@@ -7,6 +7,7 @@
 #include "render/chartfile.h"
 #include "session/atomicfile.h"
 #include "tools/commandline.h"
+#include "tools/commandoptions.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -60,15 +61,27 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, Cl
         } catch (const LoadError &error) {
             throw UsageError(origin + " : " + error.what());
         }
+        // A target sets the gain, as "Régler le gain..." does in the program.
+        double gainDb = spec.gainDb;
+        if (spec.target) {
+            try {
+                gainDb = TuneGain(loaded.model, spec.gainDb, spec.target->kind, spec.target->value)
+                             .gainDb;
+            } catch (const TuningError &error) {
+                throw UsageError(OptionName(Option::Tune) + " (boucle " + std::to_string(i + 1)
+                    + ") : " + error.what());
+            }
+        }
         auto analysis
-            = std::make_shared<const LoopAnalysis>(AnalyseLoadedLoop(loaded, spec.gainDb, options));
+            = std::make_shared<const LoopAnalysis>(AnalyseLoadedLoop(loaded, gainDb, options));
         const LoopQuantities &q = analysis->quantities;
         const bool plotsClosedLoop = job.output && job.plot != PlotKind::Chart;
         std::optional<StepResponse> step;
         if (loaded.function && q.stable && (job.report || job.reportJson || plotsClosedLoop))
-            step = ClosedLoopStep(*loaded.function, spec.gainDb);
-        reported.push_back({ name, q,
-            step ? std::optional<StepFigures>(step->figures) : std::nullopt, spec.isMeasured() });
+            step = ClosedLoopStep(*loaded.function, gainDb);
+        reported.push_back(
+            { name, q, step ? std::optional<StepFigures>(step->figures) : std::nullopt,
+                spec.isMeasured(), gainDb });
         if (plotsClosedLoop) {
             const ClosedLoopBode bode = ClosedLoopBodeOf(*analysis);
             closed.steps.push_back({ spec.color, spec.displayName(), std::move(step) });

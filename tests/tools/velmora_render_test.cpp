@@ -317,8 +317,8 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
     const QJsonArray loops = document.object()["loops"].toArray();
     ASSERT_EQ(loops.size(), 3);
     const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles", "expression",
-        "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_margin_db", "peak_db", "peak_rad_s",
-        "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg",
+        "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_db", "gain_margin_db", "peak_db",
+        "peak_rad_s", "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg",
         "sensitivity_peak_db", "sensitivity_peak_rad_s", "stable", "step_final_value",
         "step_overshoot_percent", "step_peak_time_s", "step_rise_time_s", "step_settling_time_s" };
     for (int i = 0; i < 3; ++i) {
@@ -509,6 +509,50 @@ TEST_F(VelmoraRender, PlotsTheStepResponseAndTheClosedLoopBode)
     const RunResult noLoop = render({ "--plot", "step", "-o", path("y.png") });
     EXPECT_EQ(noLoop.exitCode, 2);
     EXPECT_FALSE(QFile::exists(path("y.png")));
+}
+
+// A compensator multiplies the plant, expression or measured data; a target sets the gain, and
+// an unreachable one is refused with its reason and writes nothing.
+TEST_F(VelmoraRender, CompensatorsAndTargetsApplyToTheirLoops)
+{
+    const char *plant = "4/(s*(s+1)*(s+2))";
+    const auto json = [&](const QStringList &arguments) {
+        const RunResult run = render(QStringList(arguments) << "--report-json");
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QJsonDocument::fromJson(run.out.toUtf8()).object()["loops"].toArray();
+    };
+    const QJsonObject tuned = json({ "--loop", plant, "--tune", "mr=2.3" })[0].toObject();
+    EXPECT_NEAR(tuned["peak_db"].toDouble(), 2.3, 1e-6);
+    EXPECT_NEAR(tuned["gain_db"].toDouble(), -9.63, 0.01);
+    // lead(1.5, 40) times the plant, as a compensator and written into the expression.
+    const QJsonObject compensated
+        = json({ "--loop", plant, "--loop-compensator", "lead(1.5,40)" })[0].toObject();
+    const QJsonObject written = json({ "--loop", QString("lead(1.5,40)*") + plant })[0].toObject();
+    for (const char *key : { "phase_margin_deg", "gain_margin_db", "peak_db", "bandwidth_rad_s" })
+        EXPECT_NEAR(compensated[key].toDouble(), written[key].toDouble(),
+            1e-9 * std::max(1.0, std::fabs(written[key].toDouble())))
+            << key;
+    {
+        QFile data(path("plant.csv"));
+        ASSERT_TRUE(data.open(QIODevice::WriteOnly));
+        data.write("0.1,32,-96\n0.5,17.5,-121\n1,7,-162\n1.5,-0.5,-191\n3,-14,-228\n10,-44,-256\n");
+    }
+    const QJsonObject measured = json({ "--loop-csv", path("plant.csv"), "--loop-compensator",
+        "lead(1.5,40)", "--tune", "pm=45" })[0]
+                                     .toObject();
+    EXPECT_NEAR(measured["phase_margin_deg"].toDouble(), 45, 1e-6);
+
+    const RunResult refused
+        = render({ "--loop", plant, "--tune", "gm=-30", "-o", path("refused.png") });
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("--tune (boucle 1)")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("inaccessible")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("refused.png")));
+    const RunResult badElement
+        = render({ "--loop", plant, "--loop-compensator", "lead(1.5,95)", "-o", path("x.png") });
+    EXPECT_EQ(badElement.exitCode, 2);
+    EXPECT_TRUE(badElement.err.contains("colonne")) << badElement.err.toStdString();
+    EXPECT_EQ(render({ "--loop", plant, "--tune", "xx=1", "-o", path("y.png") }).exitCode, 2);
 }
 
 TEST_F(VelmoraRender, WindowProfileDrawsAtAnyAcceptedSize)
