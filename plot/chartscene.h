@@ -18,11 +18,14 @@
 
 namespace velmora {
 
-// A loop as the chart draws it: its analysis at its gain, its colour and its name.
+// A loop as the chart draws it: its analysis at its gain, its colour and its name, the
+// frequencies of its compensator's handles, and the iso-gain contour of its Mr target.
 struct SceneLoop {
     std::shared_ptr<const LoopAnalysis> analysis;
     Color color = RgbColor(200, 0, 0);
     std::string name;
+    std::vector<double> handles {}; // rad/s, drawn when the scene shows handles
+    std::optional<double> targetDb {}; // |T| of the contour drawn for the target, dB
 };
 
 // The settings, the visible loops analysed, the frequencies marked on every locus, the legend,
@@ -34,6 +37,7 @@ struct ChartScene {
     std::vector<double> markers {}; // rad/s
     LegendKind legend = LegendKind::Names; // shown when loops are drawn
     bool showSensitivity = false; // the contour |S| = Ms through each loop's worst point
+    bool showHandles = false; // the loops' handles, which only the chart window draws
     std::optional<ViewExtents> view {}; // none: the whole chart
     FrequencyBounds bounds {}; // the frequencies the user bounded the analysis to
 };

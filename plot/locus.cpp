@@ -93,8 +93,13 @@ private:
     void drawMargins(const SceneLoop &loop, const DrawnLocus &drawn, std::size_t n);
     void drawPeaks(const SceneLoop &loop, const DrawnLocus &drawn);
     void drawFrequencies(const SceneLoop &loop, const DrawnLocus &drawn);
+    // The contour of the loop's target, a wide band of its colour lightened, under the loci.
+    void drawTarget(const SceneLoop &loop);
+    // The compensator's handles: hollow squares on the locus.
+    void drawHandles(const SceneLoop &loop, const DrawnLocus &drawn);
     template <typename Cosine>
-    void drawContour(Cosine cosine, double low, double high, double near, Color color);
+    void drawContour(Cosine cosine, double low, double high, double near, Color color,
+        int width = 1, PenStyle style = PenStyle::Dashed);
     // A dot in the loop's colour at a point of the drawn locus, when it fits in the frame.
     std::optional<Point> dot(
         const SceneLoop &loop, const DrawnLocus &drawn, double omega, double radius);
@@ -116,6 +121,8 @@ private:
 void LoopLayer::draw(const std::vector<DrawnLocus> &loci)
 {
     const std::vector<SceneLoop> &loops = m_scene.loops;
+    for (const SceneLoop &loop : loops)
+        drawTarget(loop);
     m_surface.setKind(Ink::Locus);
     for (std::size_t i = 0; i < loops.size() && i < loci.size(); ++i)
         drawLocus(loops[i], loci[i]);
@@ -127,6 +134,9 @@ void LoopLayer::draw(const std::vector<DrawnLocus> &loci)
         drawPeaks(loops[i], loci[i]);
         drawFrequencies(loops[i], loci[i]);
     }
+    if (m_scene.showHandles)
+        for (std::size_t i = 0; i < loops.size() && i < loci.size(); ++i)
+            drawHandles(loops[i], loci[i]);
     m_surface.setPenStyle(PenStyle::Solid);
     if (m_scene.legend != LegendKind::None) {
         const double r = m_surface.scale();
@@ -312,6 +322,42 @@ void LoopLayer::drawPeaks(const SceneLoop &loop, const DrawnLocus &drawn)
     }
 }
 
+void LoopLayer::drawTarget(const SceneLoop &loop)
+{
+    if (!loop.targetDb)
+        return;
+    const std::optional<double> M = FinitePow10(*loop.targetDb / 20);
+    if (!M || *M <= 0)
+        return;
+    const auto lighten = [](int channel) { return channel + (255 - channel) * 3 / 5; };
+    const Color band = RgbColor(
+        lighten(RedOf(loop.color)), lighten(GreenOf(loop.color)), lighten(BlueOf(loop.color)));
+    const int width = static_cast<int>(std::lround(std::clamp(m_penUnit * 4, 3.0, 24.0)));
+    drawContour([M = *M](double g) { return IsogainCosine(g, M); }, *M / (*M + 1),
+        *M > 1 ? *M / (*M - 1) : INFINITY, -180, band, width, PenStyle::Solid);
+}
+
+void LoopLayer::drawHandles(const SceneLoop &loop, const DrawnLocus &drawn)
+{
+    const int half = pixels(4);
+    const int line = std::max(1, pixels(1.5));
+    const PixelFrame &f = m_mapping.frame;
+    for (const double omega : loop.handles) {
+        const std::optional<ResponsePoint> at = DrawnPointAt(*loop.analysis, drawn, omega);
+        if (!at)
+            continue;
+        const Point p = place(at->phaseDeg + drawn.shiftDeg, at->gainDb);
+        const int x = PixelOf(p.x);
+        const int y = PixelOf(p.y);
+        if (!(x - half >= f.left && x + half <= f.right && y - half >= f.top
+                && y + half <= f.bottom))
+            continue;
+        m_surface.fillRect(x - half, y - half, 2 * half + 1, 2 * half + 1, loop.color);
+        m_surface.fillRect(
+            x - half + line, y - half + line, 2 * (half - line) + 1, 2 * (half - line) + 1, White);
+    }
+}
+
 void LoopLayer::drawFrequencies(const SceneLoop &loop, const DrawnLocus &drawn)
 {
     const std::vector<ResponsePoint> &points = drawn.points;
@@ -334,10 +380,11 @@ void LoopLayer::drawFrequencies(const SceneLoop &loop, const DrawnLocus &drawn)
 // a pixel row, in double arithmetic, enough for a dashed curve; only the rows of gains from
 // `low` to `high` (linear), beyond which the cosine has no phase, and a row either side.
 template <typename Cosine>
-void LoopLayer::drawContour(Cosine cosine, double low, double high, double near, Color color)
+void LoopLayer::drawContour(
+    Cosine cosine, double low, double high, double near, Color color, int width, PenStyle style)
 {
     m_surface.setKind(Ink::Contour);
-    const PixelFrame inner = usePen(1, PenStyle::Dashed, color);
+    const PixelFrame inner = usePen(width, style, color);
     const double turns = criticalNear(near) + 180;
     const int samples = std::max(100, m_mapping.frame.bottom - m_mapping.frame.top);
     const double step = (m_mapping.gainMax - m_mapping.gainMin) / samples;
@@ -349,11 +396,30 @@ void LoopLayer::drawContour(Cosine cosine, double low, double high, double near,
         std::clamp(std::ceil((highDb - m_mapping.gainMin) / step) + 1, 0.0, double(samples)));
     std::vector<double> gains;
     std::vector<double> arcs; // degrees, NaN where no phase has this gain
+    const auto cosineAt = [&cosine](double gain) { return cosine(std::pow(10.0, gain / 20)); };
     for (int k = first; k <= last; ++k) {
         const double gain = m_mapping.gainMin + k * step;
-        const double u = cosine(std::pow(10.0, gain / 20));
+        const double u = cosineAt(gain);
+        const bool on = std::fabs(u) <= 1;
+        // Where the contour turns back between two rows, its turning point, found by bisection,
+        // closes it: the two sides meet there.
+        if (!gains.empty() && on == std::isnan(arcs.back())) {
+            double inside = on ? gain : gains.back();
+            double outside = on ? gains.back() : gain;
+            for (int i = 0; i < 50; ++i) {
+                const double middle = (inside + outside) / 2;
+                (std::fabs(cosineAt(middle)) <= 1 ? inside : outside) = middle;
+            }
+            gains.push_back(inside);
+            arcs.push_back(std::acos(std::clamp(cosineAt(inside), -1.0, 1.0)) * DegreesPerRadian);
+            if (!on) {
+                gains.push_back(gain);
+                arcs.push_back(NAN);
+                continue;
+            }
+        }
         gains.push_back(gain);
-        arcs.push_back(std::fabs(u) <= 1 ? std::acos(u) * DegreesPerRadian : NAN);
+        arcs.push_back(on ? std::acos(u) * DegreesPerRadian : NAN);
     }
     for (const int side : { +1, -1 }) {
         ClippedPen pen(m_surface, inner);

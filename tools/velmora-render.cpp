@@ -45,8 +45,13 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, Cl
     AnalysisOptions options = AnalysisOptionsFor(job.session.settings);
     options.omegaMin = job.omegaMin;
     options.omegaMax = job.omegaMax;
-    ChartScene scene { job.session.settings, {}, job.markers, job.session.legend,
-        job.session.showSensitivity, job.session.view, { job.omegaMin, job.omegaMax } };
+    ChartScene scene;
+    scene.settings = job.session.settings;
+    scene.markers = job.markers;
+    scene.legend = job.session.legend;
+    scene.showSensitivity = job.session.showSensitivity;
+    scene.view = job.session.view;
+    scene.bounds = { job.omegaMin, job.omegaMax };
     for (std::size_t i = 0; i < job.session.loops.size(); ++i) {
         const LoopSpec &spec = job.session.loops[i];
         const std::string &origin = job.loopOrigins[i];
@@ -84,12 +89,16 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, Cl
                 spec.isMeasured(), gainDb });
         if (plotsClosedLoop) {
             const ClosedLoopBode bode = ClosedLoopBodeOf(*analysis);
-            closed.steps.push_back({ spec.color, spec.displayName(), std::move(step) });
+            closed.steps.push_back(
+                { spec.color, spec.displayName(), std::move(step), spec.isMeasured() });
             closed.bodes.push_back({ spec.color, spec.displayName(), bode.omega, bode.closedDb,
                 bode.sensitivityDb, q.peakDb, q.peakOmega, q.bandwidth, q.lowFrequencyClosedLoopDb,
                 q.sensitivityPeakDb, q.sensitivityPeakOmega });
         }
-        scene.loops.push_back({ std::move(analysis), spec.color, spec.displayName() });
+        SceneLoop drawn { std::move(analysis), spec.color, spec.displayName() };
+        if (spec.target && spec.target->kind == TargetKind::Mr)
+            drawn.targetDb = spec.target->value;
+        scene.loops.push_back(std::move(drawn));
     }
     return scene;
 }

@@ -314,6 +314,60 @@ TEST(Loci, TheLegendNamesEachLoopShortenedToItsWidthAndGivesItsMargins)
         plain, "MG " + ShortNumber(*q.gainMarginDb) + "  MP " + ShortNumber(*q.phaseMarginDeg)));
 }
 
+// An Mr target's contour is |T| = target, a wide band of the loop's colour lightened, closed at
+// its top on the critical point; the handles are hollow squares of the loop's colour on the
+// locus at their frequencies, drawn only where the scene shows them.
+TEST(Loci, TheTargetContourAndTheHandles)
+{
+    for (const auto &[profile, size] : Sizes) {
+        const ChartMapping mapping
+            = MappingOf(FrameOf(size.width, size.height), DefaultChartSettings());
+        ChartScene scene { .loops = { sceneLoop("4/(s*(s+1)*(s+2))") } };
+        scene.loops[0].targetDb = 2.3;
+        scene.loops[0].handles = { 0.5, 2 };
+        for (const bool handles : { false, true }) {
+            scene.showHandles = handles;
+            RecordingSurface surface(size.width, size.height);
+            const Color band = RgbColor(200 + 55 * 3 / 5, 153, 153);
+            Color pen = 0;
+            int width = 1;
+            std::vector<Operation> banded;
+            std::vector<Operation> squares;
+            for (const Operation &o : loopOperations(scene, profile, surface)) {
+                if (o.op == Op::PenColor)
+                    pen = static_cast<Color>(o.x);
+                if (o.op == Op::PenWidth)
+                    width = o.x;
+                if ((o.op == Op::MoveTo || o.op == Op::LineTo) && pen == band && width > 2)
+                    banded.push_back(o);
+                if (o.op == Op::Fill && o.text.ends_with(" " + std::to_string(Red)))
+                    squares.push_back(o);
+            }
+            ASSERT_GT(banded.size(), 40u);
+            for (const Operation &o : banded)
+                EXPECT_NEAR(
+                    ClosedLoopOf({ mapping.gainAt(o.y), mapping.phaseAt(o.x) }).gainDb, 2.3, 0.25)
+                    << o.x << ", " << o.y;
+            // Its top, |G| = M / (M - 1) at -180 degrees, where its two sides meet, is drawn.
+            const double m = std::pow(10.0, 2.3 / 20);
+            const double topX = mapping.columnOf(-180);
+            const double topY = mapping.rowOf(20 * std::log10(m / (m - 1)));
+            EXPECT_TRUE(std::any_of(banded.begin(), banded.end(),
+                [&](const Operation &o) { return std::hypot(o.x - topX, o.y - topY) <= 1; }));
+            ASSERT_EQ(squares.size(), handles ? 2u : 0u);
+            const PreparedChart chart = PrepareChart(scene, size.width, size.height);
+            for (std::size_t k = 0; k < squares.size(); ++k) {
+                const std::optional<ResponsePoint> p = DrawnPointAt(
+                    *scene.loops[0].analysis, chart.loci[0], scene.loops[0].handles[k]);
+                const int side = std::stoi(squares[k].text);
+                EXPECT_NEAR(squares[k].x + side / 2.0,
+                    mapping.columnOf(p->phaseDeg + chart.loci[0].shiftDeg), 1.0);
+                EXPECT_NEAR(squares[k].y + side / 2.0, mapping.rowOf(p->gainDb), 1.0);
+            }
+        }
+    }
+}
+
 TEST(Loci, WithoutLoopsTheChartIsTheChartAlone)
 {
     for (const auto &[profile, size] : Sizes) {
