@@ -176,7 +176,9 @@ void DrawStepPlot(DrawingSurface &surface, const std::vector<StepPlotLoop> &loop
     std::vector<std::pair<Color, std::string>> names;
     for (const StepPlotLoop &loop : loops)
         names.emplace_back(loop.color,
-            loop.response ? loop.name : loop.name + " (sans réponse : boucle fermée instable)");
+            loop.response       ? loop.name
+                : loop.measured ? loop.name + " (sans réponse indicielle : mesures)"
+                                : loop.name + " (sans réponse : boucle fermée instable)");
     MarkLabels labels(surface, frame);
     legend(surface, frame, names, {}, labels, false);
     for (const StepPlotLoop &loop : loops) {

@@ -19,7 +19,8 @@ namespace velmora {
 struct StepPlotLoop {
     Color color = Black;
     std::string name;
-    std::optional<StepResponse> response;
+    std::optional<StepResponse> response; // none for measured data or an unstable closed loop
+    bool measured = false; // the loop is measured data, which has no step response here
 };
 
 // |T| and |S| in dB against ω (rad/s), and the marks: Mr and ωb of T, Ms of S.

@@ -98,7 +98,7 @@ void ResponseWindow::showResponses()
         const std::shared_ptr<const LoopResponse> response = m_document.response(i);
         const LoopQuantities &q = m_document.analysis(i)->quantities;
         const std::string name = loops[i].displayName();
-        steps.push_back({ loops[i].color, name, response->step });
+        steps.push_back({ loops[i].color, name, response->step, loops[i].isMeasured() });
         BodePlotLoop bode { loops[i].color, name, response->bode.omega, response->bode.closedDb,
             response->bode.sensitivityDb, q.peakDb, q.peakOmega, q.bandwidth,
             q.lowFrequencyClosedLoopDb, q.sensitivityPeakDb, q.sensitivityPeakOmega };

@@ -116,13 +116,16 @@ TEST(ResponsePlots, BodeCurvesAreTheClosedLoopAndTheMarksAreWritten)
     expectLegibleTexts(surface);
 }
 
-TEST(ResponsePlots, AnUnstableLoopIsNamedWithoutACurve)
+TEST(ResponsePlots, ALoopWithoutAStepResponseIsNamedWithItsReason)
 {
-    const std::vector<StepPlotLoop> loops { { RgbColor(0, 0, 200), "20/(s*(s+1)*(s+2))", {} } };
+    const std::vector<StepPlotLoop> loops { { RgbColor(0, 0, 200), "20/(s*(s+1)*(s+2))", {} },
+        { RgbColor(0, 0, 200), "plant.csv", {}, true } };
     RecordingSurface surface(400, 300);
     DrawStepPlot(surface, loops);
     EXPECT_TRUE(curvePoints(surface).empty());
-    EXPECT_TRUE(hasText(surface, "20/(s*(s+1)*(s+2)) (sans réponse"));
+    EXPECT_TRUE(hasText(surface, "20/(s*(s+1)*(s+2)) (sans réponse : boucle fermée instable)"));
+    // A measured loop is not said to be unstable: it has no step response here at all.
+    EXPECT_TRUE(hasText(surface, "plant.csv (sans réponse indicielle : mesures)"));
 }
 
 TEST(PlotFrame, GraduationsAreRoundAndInsideTheAxis)
