@@ -285,6 +285,39 @@ void ChartDocument::setLoopName(std::size_t index, const std::string &name)
     change(QStringLiteral("nom de la %1").arg(loopName(index)), after);
 }
 
+DocumentState ChartDocument::withCompensator(
+    std::size_t index, const Compensator &compensator) const
+{
+    DocumentState after = m_state;
+    if (after.session.loops.at(index).compensator != compensator) {
+        after.loops.at(index).loaded = WithCompensator(after.loops.at(index).loaded, compensator);
+        after.session.loops.at(index).compensator = compensator;
+    }
+    return after;
+}
+
+void ChartDocument::setLoopCompensator(
+    std::size_t index, const Compensator &compensator, int mergeKey)
+{
+    change(QStringLiteral("correcteur de la %1").arg(loopName(index)),
+        withCompensator(index, compensator), mergeKey);
+}
+
+void ChartDocument::setLoopDesign(std::size_t index, const LoopDesign &design, const QString &what)
+{
+    DocumentState after = withCompensator(index, design.compensator);
+    after.session.loops.at(index).gainDb = design.gainDb;
+    after.session.loops.at(index).target = design.target;
+    change(what, after);
+}
+
+void ChartDocument::setLoopTarget(std::size_t index, const std::optional<LoopTarget> &target)
+{
+    DocumentState after = m_state;
+    after.session.loops.at(index).target = target;
+    change(QStringLiteral("objectif de la %1").arg(loopName(index)), after);
+}
+
 void ChartDocument::setLegend(LegendKind kind)
 {
     DocumentState after = m_state;
@@ -344,6 +377,18 @@ std::shared_ptr<const LoopResponse> ChartDocument::response(std::size_t index) c
     return cached.response;
 }
 
+SceneLoop ChartDocument::sceneLoop(std::size_t index) const
+{
+    const LoopSpec &spec = loops().at(index);
+    SceneLoop loop { analysis(index), spec.color, spec.displayName() };
+    for (const CompensatorElement &element : spec.compensator)
+        if (const std::optional<double> omega = CharacteristicFrequency(element))
+            loop.handles.push_back(*omega);
+    if (spec.target && spec.target->kind == TargetKind::Mr)
+        loop.targetDb = spec.target->value;
+    return loop;
+}
+
 ChartScene ChartDocument::scene() const
 {
     ChartScene scene;
@@ -353,7 +398,7 @@ ChartScene ChartDocument::scene() const
     scene.view = session().view;
     for (std::size_t i = 0; i < loops().size(); ++i)
         if (loops()[i].visible)
-            scene.loops.push_back({ analysis(i), loops()[i].color, loops()[i].displayName() });
+            scene.loops.push_back(sceneLoop(i));
     // Loops gone from the document are forgotten; those an undo may bring back are analysed
     // again then.
     std::erase_if(m_analyses, [this](const auto &entry) { return !indexOfLoop(entry.first); });

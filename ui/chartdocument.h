@@ -31,6 +31,13 @@ struct DocumentLoop {
     bool operator==(const DocumentLoop &) const = default;
 };
 
+// What a design sets on a loop at once: its compensator, its gain and its target.
+struct LoopDesign {
+    Compensator compensator;
+    double gainDb = 0;
+    std::optional<LoopTarget> target;
+};
+
 // Everything an undo step restores.
 struct DocumentState {
     Session session;
@@ -77,6 +84,8 @@ public:
     const std::vector<LoopSpec> &loops() const { return m_state.session.loops; }
     std::uint64_t loopId(std::size_t index) const { return m_state.loops.at(index).id; }
     std::optional<std::size_t> indexOfLoop(std::uint64_t id) const;
+    // What the loop's spec was loaded into: its plant and the loop with its compensator.
+    const LoadedLoop &loaded(std::size_t index) const { return m_state.loops.at(index).loaded; }
     // False, and nothing added, when the document holds MaxLoops already.
     bool addLoop(LoopSpec spec, LoadedLoop loaded);
     // Replaces what the loop is (expression or data), keeping its colour, gain, visibility, name.
@@ -87,6 +96,16 @@ public:
     void setLoopVisible(std::size_t index, bool visible);
     // The name the legend shows; empty for the default name.
     void setLoopName(std::size_t index, const std::string &name);
+
+    // The loop's compensator: the loop is loaded again with it, its plant as loaded (a data
+    // file is not read again). Throws CompensatorError or ExpressionError, and nothing changes,
+    // when it cannot be used. Changes of one nonzero `mergeKey` that follow one another (the
+    // keystrokes typed into one parameter) are one step.
+    void setLoopCompensator(std::size_t index, const Compensator &compensator, int mergeKey = 0);
+    // A design applied as one step named `what` ("réglage de la boucle 1"); throws as above.
+    void setLoopDesign(std::size_t index, const LoopDesign &design, const QString &what);
+    // The target drawn for the loop; none clears it.
+    void setLoopTarget(std::size_t index, const std::optional<LoopTarget> &target);
 
     // What the legend shows, and whether the sensitivity contours are drawn: undoable changes
     // of the chart.
@@ -145,6 +164,9 @@ private:
     void restore(const DocumentState &next, bool announce = true);
     std::uint64_t newLoopId() { return ++m_lastLoopId; }
     QString loopName(std::size_t index) const;
+    SceneLoop sceneLoop(std::size_t index) const;
+    // The state with the loop's compensator replaced, and the loop loaded again with it.
+    DocumentState withCompensator(std::size_t index, const Compensator &compensator) const;
 
     DocumentState m_state;
     QUndoStack m_undo;

@@ -141,14 +141,43 @@ std::pair<double, double> ChartView::valueAt(QPointF shown) const
     return { map.phaseAt(position.x()), map.gainAt(position.y()) };
 }
 
+double ChartView::reach() const
+{
+    return Reach * (m_display.width() > 0 ? double(m_size.width) / m_display.width() : 1);
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> ChartView::handleNear(QPointF position) const
+{
+    if (!m_scene.showHandles)
+        return std::nullopt;
+    const ChartMapping map = mapping();
+    const PreparedChart &chart = prepared();
+    std::optional<std::pair<std::size_t, std::size_t>> nearest;
+    double best = reach() * reach();
+    for (std::size_t i = 0; i < m_scene.loops.size() && i < chart.loci.size(); ++i) {
+        const SceneLoop &loop = m_scene.loops[i];
+        for (std::size_t k = 0; k < loop.handles.size(); ++k) {
+            const std::optional<ResponsePoint> at
+                = DrawnPointAt(*loop.analysis, chart.loci[i], loop.handles[k]);
+            if (!at)
+                continue;
+            const double dx = map.columnOf(at->phaseDeg + chart.loci[i].shiftDeg) - position.x();
+            const double dy = map.rowOf(at->gainDb) - position.y();
+            if (dx * dx + dy * dy < best) {
+                best = dx * dx + dy * dy;
+                nearest = std::pair { i, k };
+            }
+        }
+    }
+    return nearest;
+}
+
 std::optional<std::pair<std::size_t, ResponsePoint>> ChartView::locusNear(QPointF position) const
 {
     const ChartMapping map = mapping();
     const PreparedChart &chart = prepared();
-    const double reach
-        = Reach * (m_display.width() > 0 ? double(m_size.width) / m_display.width() : 1);
     std::optional<std::pair<std::size_t, ResponsePoint>> nearest;
-    double best = reach * reach;
+    double best = reach() * reach();
     for (std::size_t i = 0; i < m_scene.loops.size() && i < chart.loci.size(); ++i) {
         const double shift = chart.loci[i].shiftDeg;
         for (const ResponsePoint &p : chart.loci[i].points) {
@@ -162,6 +191,31 @@ std::optional<std::pair<std::size_t, ResponsePoint>> ChartView::locusNear(QPoint
         }
     }
     return nearest;
+}
+
+void ChartView::dragHandle(QPointF position)
+{
+    const auto loop = std::find_if(m_loops.begin(), m_loops.end(),
+        [id = m_drag->id](const ViewedLoop &viewed) { return viewed.id == id; });
+    const PreparedChart &chart = prepared();
+    const auto i = static_cast<std::size_t>(loop - m_loops.begin());
+    if (loop == m_loops.end() || i >= chart.loci.size())
+        return;
+    // The point of the locus as it is drawn now nearest the pointer, wherever the pointer is.
+    const ChartMapping map = mapping();
+    const DrawnLocus &drawn = chart.loci[i];
+    double best = INFINITY;
+    double omega = 0;
+    for (const ResponsePoint &p : drawn.points) {
+        const double dx = map.columnOf(p.phaseDeg + drawn.shiftDeg) - position.x();
+        const double dy = map.rowOf(p.gainDb) - position.y();
+        if (dx * dx + dy * dy < best && p.omega > 0) {
+            best = dx * dx + dy * dy;
+            omega = p.omega;
+        }
+    }
+    if (omega > 0 && std::isfinite(omega))
+        emit handleDragged(m_drag->id, *m_drag->element, omega);
 }
 
 QString ChartView::readOutAt(QPointF shown) const
@@ -185,7 +239,9 @@ QString ChartView::readOutAt(QPointF shown) const
 void ChartView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF position = onImage(event->position());
-    if (m_drag) {
+    if (m_drag && m_drag->element) {
+        dragHandle(position);
+    } else if (m_drag) {
         const ChartMapping map = mapping();
         const double dbPerPixel = (map.gainMax - map.gainMin) / (map.frame.bottom - map.frame.top);
         const double gain = std::clamp(
@@ -216,9 +272,19 @@ void ChartView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     const QPointF position = onImage(event->position());
+    if (const auto handle = handleNear(position)) {
+        const ViewedLoop &loop = m_loops[handle->first];
+        if (handle->second < loop.handleElements.size()) {
+            m_drag
+                = Drag { loop.id, loop.gainDb, position.y(), loop.handleElements[handle->second] };
+            setCursor(Qt::SizeAllCursor);
+            emit dragStarted(loop.id);
+            return;
+        }
+    }
     if (const auto near = locusNear(position)) {
         const ViewedLoop &loop = m_loops[near->first];
-        m_drag = Drag { loop.id, loop.gainDb, position.y() };
+        m_drag = Drag { loop.id, loop.gainDb, position.y(), std::nullopt };
         setCursor(Qt::SizeVerCursor);
         emit dragStarted(loop.id);
     }

@@ -23,13 +23,17 @@ struct ViewedLoop {
     std::size_t index; // in the document, as the read-out numbers it
     std::uint64_t id; // the document's lasting name for it
     double gainDb; // the loop's gain, which a drag starts from
+    // The compensator element (its place in the chain) of each handle of the scene loop.
+    std::vector<std::size_t> handleElements {};
 };
 
 // Holds what it draws (scene, profile, size) and paints the chart from it, rendering again
 // only after a change, with the labels shaped for the drawings before. It is as large as the
 // chart image's display size and shows the image there: pixel for pixel when the image is the
 // display size times the scale it was drawn at (a screen of that density), scaled otherwise.
-// Positions given to it and by it are the widget's own (logical) coordinates. The mouse wheel
+// Positions given to it and by it are the widget's own (logical) coordinates. A handle of a
+// compensator element is dragged along its locus: the handle asks for the frequency of the
+// point of the locus nearest the pointer; a drag elsewhere on a locus changes its gain. The wheel
 // zooms about the pointer, a drag with the right button pans, a double-click or "Vue
 // d'ensemble" in its context menu (a right click that does not drag) shows the whole chart:
 // each asks for a view with viewRequested() and changes nothing itself.
@@ -61,6 +65,8 @@ signals:
     // ends once.
     void dragStarted(std::uint64_t id);
     void loopGainDragged(std::uint64_t id, double gainDb);
+    // A handle dragged: the element (its place in the loop's compensator) and its frequency.
+    void handleDragged(std::uint64_t id, std::size_t element, double omega);
     void dragEnded();
     // The part of the chart to show, none for the whole chart.
     void viewRequested(const std::optional<ViewExtents> &view);
@@ -83,6 +89,12 @@ private:
     // The loop (its place in the scene) whose drawn locus passes within a few pixels of
     // `position`, and its point there.
     std::optional<std::pair<std::size_t, ResponsePoint>> locusNear(QPointF position) const;
+    // The loop (its place in the scene) and the handle (its place in the loop's) within reach.
+    std::optional<std::pair<std::size_t, std::size_t>> handleNear(QPointF position) const;
+    // A handle's drag at the pointer (image pixels).
+    void dragHandle(QPointF position);
+    // How near (image pixels) the pointer must be to a locus or a handle.
+    double reach() const;
 
     ChartScene m_scene;
     std::vector<ViewedLoop> m_loops;
@@ -98,6 +110,7 @@ private:
         std::uint64_t id;
         double startGainDb;
         double startRow;
+        std::optional<std::size_t> element; // the handle's element, for a handle's drag
     };
     std::optional<Drag> m_drag;
     struct Pan {

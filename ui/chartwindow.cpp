@@ -63,9 +63,25 @@ ChartWindow::ChartWindow(ChartDocument &document, QWidget *parent)
                 m_document.setLoopGain(*index, gainDb);
         })();
     });
+    connect(m_view, &ChartView::handleDragged, this,
+        [this](std::uint64_t id, std::size_t element, double omega) {
+            Guard([&] { dragHandle(id, element, omega); })();
+        });
 }
 
 ChartWindow::~ChartWindow() = default;
+
+void ChartWindow::dragHandle(std::uint64_t id, std::size_t element, double omega)
+{
+    const std::optional<std::size_t> index = m_document.indexOfLoop(id);
+    if (!index)
+        return;
+    Compensator compensator = m_document.loops()[*index].compensator;
+    if (element >= compensator.size())
+        return;
+    compensator[element] = WithCharacteristicFrequency(compensator[element], omega);
+    m_document.setLoopCompensator(*index, compensator);
+}
 
 QSize ChartWindow::chartSize() const
 {
@@ -87,9 +103,16 @@ void ChartWindow::redraw()
     }
     std::vector<ViewedLoop> loops;
     const std::vector<LoopSpec> &specs = m_document.loops();
-    for (std::size_t i = 0; i < specs.size(); ++i)
-        if (specs[i].visible)
-            loops.push_back({ i, m_document.loopId(i), specs[i].gainDb });
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        if (!specs[i].visible)
+            continue;
+        ViewedLoop loop { i, m_document.loopId(i), specs[i].gainDb };
+        // In the order of the scene loop's handles.
+        for (std::size_t k = 0; k < specs[i].compensator.size(); ++k)
+            if (CharacteristicFrequency(specs[i].compensator[k]))
+                loop.handleElements.push_back(k);
+        loops.push_back(std::move(loop));
+    }
     const QSize display = chartSize();
     // On a screen of density r the chart is drawn r times larger, for its pixels. Beyond the
     // largest image drawn, the image is scaled up to the window: work and memory stay bounded
@@ -101,7 +124,9 @@ void ChartWindow::redraw()
         ? dense
         : dense.scaled(MaxChartPixels, MaxChartPixels, Qt::KeepAspectRatio);
     const double scale = std::max(1.0, ratio * drawn.width() / dense.width());
-    m_view->setChart(m_document.scene(), std::move(loops), WindowProfile(),
+    ChartScene scene = m_document.scene();
+    scene.showHandles = true;
+    m_view->setChart(std::move(scene), std::move(loops), WindowProfile(),
         ImageSize { drawn.width(), drawn.height() }, display, scale);
     m_drawn = true;
     makeVisible();

@@ -54,6 +54,8 @@ protected:
 
 private:
     QSize chartSize() const;
+    // A handle of the loop `id` dragged: its element set to the frequency `omega` (rad/s).
+    void dragHandle(std::uint64_t id, std::size_t element, double omega);
 
     ChartDocument &m_document;
     std::unique_ptr<Ui::ChartWindow> m_form;

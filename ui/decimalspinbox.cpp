@@ -1,6 +1,9 @@
 // ui/decimalspinbox.cpp — a spin box for decimal numbers (ui layer)
 #include "ui/decimalspinbox.h"
 
+#include "core/floatingpointerror.h"
+#include "core/numbertext.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -27,6 +30,19 @@ QString WithDecimalPoints(QString text)
             && (i + 1 == text.size() || text[i + 1].isDigit()))
             text[i] = '.';
     return text;
+}
+
+std::variant<double, QString> ReadTypedNumber(const QString &typed)
+{
+    const QString text = WithDecimalPoints(typed).trimmed();
+    try {
+        if (const std::optional<double> value = StrictTextToReal(text.toStdString()))
+            return *value;
+    } catch (const FloatingPointError &) {
+        return QStringLiteral("« %1 » est hors des limites des nombres").arg(text);
+    }
+    return text.isEmpty() ? QStringLiteral("une valeur est attendue")
+                          : QStringLiteral("« %1 » n'est pas un nombre").arg(text);
 }
 
 DecimalSpinBox::DecimalSpinBox(QWidget *parent)

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QDoubleSpinBox>
+#include <QString>
+
+#include <variant>
 
 namespace velmora {
 
@@ -21,5 +24,9 @@ protected:
 
 // The text with a comma between digits read as the decimal point; other commas stay.
 QString WithDecimalPoints(QString text);
+
+// The number typed in a field (a point or a comma as the decimal separator, blanks around),
+// or the reason in French that it is not one.
+std::variant<double, QString> ReadTypedNumber(const QString &typed);
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 #include "render/qtcolor.h"
 #include "ui/application.h"
 #include "ui/chartdocument.h"
+#include "ui/compensatoreditor.h"
 #include "ui/decimalspinbox.h"
 #include "ui/filefolders.h"
 #include "ui/prompts.h"
@@ -13,6 +14,7 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -62,6 +65,7 @@ LoopsWindow::LoopsWindow(
     , m_gainSlider(new QSlider(Qt::Horizontal, this))
     , m_gainBox(new DecimalSpinBox(this))
     , m_name(new QLineEdit(this))
+    , m_compensator(new CompensatorEditor(document, this))
 {
     setObjectName("boucles");
     setWindowTitle(QStringLiteral("Fonctions de transfert"));
@@ -122,16 +126,20 @@ LoopsWindow::LoopsWindow(
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(new QLabel(QStringLiteral("Nom dans la légende :"), this));
     nameRow->addWidget(m_name, 1);
+    auto *compensator = new QGroupBox(QStringLiteral("Correcteur C(s) de la boucle"), this);
+    (new QVBoxLayout(compensator))->addWidget(m_compensator);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addWidget(m_list, 2);
     layout->addLayout(listButtons);
     layout->addLayout(editRow);
     layout->addWidget(m_problem);
     layout->addLayout(gainRow);
     layout->addLayout(nameRow);
-    // Below the main window, clear of the chart that the gain is tuned on.
+    layout->addWidget(compensator, 3);
+    // Below the main window, clear of the chart that the gain is tuned on, as far as the screen
+    // allows (see showEvent).
     move(52, 580);
-    resize(560, 390);
+    resize(600, 600);
 
     connect(m_expression, &QLineEdit::textChanged, this, &LoopsWindow::checkExpression);
     connect(m_expression, &QLineEdit::returnPressed, this, [this] {
@@ -244,7 +252,23 @@ void LoopsWindow::showSelected()
             m_expression->setText(QString::fromStdString(loop.expression));
     }
     m_showing = false;
+    m_compensator->showLoop(index);
     checkExpression();
+}
+
+void LoopsWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // On a screen too short for its place, the window rises until it fits.
+    if (const QScreen *shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        QRect frame = frameGeometry();
+        if (frame.bottom() > available.bottom()) {
+            frame.moveBottom(available.bottom());
+            frame.moveTop(std::max(frame.top(), available.top()));
+            move(frame.topLeft());
+        }
+    }
 }
 
 void LoopsWindow::checkExpression()

@@ -18,6 +18,7 @@ class QTableWidget;
 namespace velmora {
 
 class ChartDocument;
+class CompensatorEditor;
 class FileFolders;
 class Prompts;
 
@@ -25,7 +26,8 @@ class Prompts;
 // gain. An expression is checked as it is typed: the reason and its column show beside the
 // field, and "Ajouter" and "Modifier" stay off until it is valid. The selected loop's gain is
 // tuned live with a slider and a spin box (dB); its name in the legend is typed in a field and
-// taken on Entrée or on leaving it (empty: the default name, shown greyed in the field).
+// taken on Entrée or on leaving it (empty: the default name, shown greyed in the field). Below,
+// the selected loop's compensator (see CompensatorEditor).
 class LoopsWindow : public QDialog {
     Q_OBJECT
 public:
@@ -34,10 +36,13 @@ public:
 
     // Selects the loop of that id, if it is in the document.
     void selectLoop(std::uint64_t id);
+    // The loop chosen in the list, if any: the one the Boucle menu's designs act on.
+    std::optional<std::size_t> selected() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
-    // The row chosen in the list, if any.
-    std::optional<std::size_t> selected() const;
     void showLoops();
     void showSelected();
     void checkExpression();
@@ -64,6 +69,7 @@ private:
     QSlider *m_gainSlider;
     QDoubleSpinBox *m_gainBox;
     QLineEdit *m_name;
+    CompensatorEditor *m_compensator;
     bool m_showing = false; // the widgets are being filled from the document
 };
 

@@ -9,6 +9,7 @@
 #include "ui/chartdocument.h"
 #include "ui/chartoutput.h"
 #include "ui/chartwindow.h"
+#include "ui/designcommands.h"
 #include "ui/filefolders.h"
 #include "ui/helpwindow.h"
 #include "ui/loopswindow.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(ChartDocument &document, FileFolders &folders, ChartWindo
     m_settings = new SettingsCommands(*this, document, chartWindow, prompts, this);
     m_settings->showCaptions();
     m_output = new ChartOutput(document, chartWindow, prompts, *m_folders, this);
+    new DesignCommands(*this, document, loopsWindow, this);
 
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         m_previousFocus = m_focus;

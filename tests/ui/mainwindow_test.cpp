@@ -720,6 +720,7 @@ QObject *NewRandomUseTest();
 QObject *NewLoopsTest();
 QObject *NewUndoTest();
 QObject *NewWindowsTest();
+QObject *NewDesignTest();
 
 int RunMainWindowTests(int argc, char **argv)
 {
@@ -740,7 +741,8 @@ int RunMainWindowTests(int argc, char **argv)
         MainWindowTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
-    for (QObject *(*make)() : { &NewLoopsTest, &NewRandomUseTest, &NewUndoTest, &NewWindowsTest }) {
+    for (QObject *(*make)() :
+        { &NewLoopsTest, &NewRandomUseTest, &NewUndoTest, &NewWindowsTest, &NewDesignTest }) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -37,6 +37,15 @@ struct Program {
     }
     template <typename T> T *main(const char *name) { return in<T>(windows.mainWindow, name); }
 
+    // What went wrong unseen: questions nobody expected and errors reported; empty when none.
+    QString trouble() const
+    {
+        QStringList found = prompts.errors;
+        if (prompts.unexpected != 0)
+            found.prepend(QStringLiteral("%1 unexpected question(s)").arg(prompts.unexpected));
+        return found.join(QStringLiteral(" | "));
+    }
+
     const ChartSettings &settings() const { return windows.document.settings(); }
     QImage chart()
     {

@@ -59,9 +59,7 @@ private slots:
 
     void cleanup()
     {
-        QCOMPARE(program->prompts.unexpected, 0);
-        QVERIFY2(program->prompts.errors.isEmpty(),
-            qPrintable(program->prompts.errors.join(QStringLiteral(" | "))));
+        QVERIFY2(program->trouble().isEmpty(), qPrintable(program->trouble()));
         program.reset();
     }
 
