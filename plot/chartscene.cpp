@@ -43,12 +43,25 @@ void DrawPreparedChart(const ChartScene &scene, const PreparedChart &prepared,
     // With loops, where the chart has ink is kept, for the labels and the legend.
     InkMap ink(surface.width(), surface.height());
     InkSurface inked(surface, ink);
-    inked.setKinds(Ink::ChartLine, Ink::ChartText);
+    DrawChartLayer(scene, prepared, profile, inked);
+    DrawLoopLayer(scene, prepared, profile, inked, ink);
+}
+
+void DrawChartLayer(const ChartScene &scene, const PreparedChart &prepared,
+    const RenderProfile &profile, InkSurface &surface)
+{
+    surface.setKinds(Ink::ChartLine, Ink::ChartText);
     if (prepared.view)
-        RenderChartView(scene.settings, *prepared.view, profile, inked);
+        RenderChartView(scene.settings, *prepared.view, profile, surface);
     else
-        RenderChart(scene.settings, profile, inked);
-    DrawLoci(inked, ink, prepared.mapping, profile, scene, prepared.loci);
+        RenderChart(scene.settings, profile, surface);
+}
+
+void DrawLoopLayer(const ChartScene &scene, const PreparedChart &prepared,
+    const RenderProfile &profile, InkSurface &surface, InkMap &ink)
+{
+    surface.setKinds(Ink::ChartLine, Ink::ChartText);
+    DrawLoci(surface, ink, prepared.mapping, profile, scene, prepared.loci);
 }
 
 void DrawChartScene(const ChartScene &scene, const RenderProfile &profile, DrawingSurface &surface)

@@ -8,6 +8,7 @@
 #include "plot/chartmapping.h"
 #include "plot/drawingsurface.h"
 #include "plot/drawnlocus.h"
+#include "plot/inkmap.h"
 #include "plot/renderprofile.h"
 #include "plot/viewextents.h"
 
@@ -64,5 +65,14 @@ void DrawChartScene(const ChartScene &scene, const RenderProfile &profile, Drawi
 // The same with the chart worked out already for the surface's size and scale.
 void DrawPreparedChart(const ChartScene &scene, const PreparedChart &prepared,
     const RenderProfile &profile, DrawingSurface &surface);
+
+// DrawPreparedChart in two layers, for a view that keeps the first while only the loops change:
+// the chart under the loops, its ink marked as the chart's own, which depends only on the
+// settings, the view, the profile and the surface; then the loops over it, on a surface and an
+// ink map that hold what the first layer left (its pixels, pen and font, and its ink).
+void DrawChartLayer(const ChartScene &scene, const PreparedChart &prepared,
+    const RenderProfile &profile, InkSurface &surface);
+void DrawLoopLayer(const ChartScene &scene, const PreparedChart &prepared,
+    const RenderProfile &profile, InkSurface &surface, InkMap &ink);
 
 } // namespace velmora

@@ -199,9 +199,11 @@ void DrawClippedCurve(DrawingSurface &surface, const PlotFrame &frame, const std
 {
     const PixelFrame box { frame.top(), frame.bottom(), frame.left(), frame.right() };
     ClippedPen pen(surface, box);
-    for (std::size_t i = 1; i < x.size() && i < y.size(); ++i) {
-        const Point a { frame.columnOf(x[i - 1]), frame.rowOf(y[i - 1]) };
-        const Point b { frame.columnOf(x[i]), frame.rowOf(y[i]) };
+    const std::size_t n = std::min(x.size(), y.size());
+    Point b = n > 0 ? Point { frame.columnOf(x[0]), frame.rowOf(y[0]) } : Point { 0, 0 };
+    for (std::size_t i = 1; i < n; ++i) {
+        const Point a = b;
+        b = { frame.columnOf(x[i]), frame.rowOf(y[i]) };
         if (!std::isfinite(a.y) || !std::isfinite(b.y)) {
             pen.breakPath();
             continue;

@@ -13,6 +13,8 @@ struct RenderProfile {
     int closingGap = 40; // pixels: iso-gain top ends closer than this are joined
     std::string gainLabelSuffix; // after each iso-gain label
     std::string phaseLabelSuffix; // after each iso-phase label
+
+    bool operator==(const RenderProfile &) const = default;
 };
 
 // The chart window's image, labels without units.

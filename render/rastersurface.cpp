@@ -32,7 +32,36 @@ RasterSurface::RasterSurface(int width, int height, LabelShapes *shapes, double 
     m_stride = m_image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
 }
 
+RasterSurface::RasterSurface(const State &state, LabelShapes *shapes)
+    : m_image(state.image.copy())
+    , m_width(state.image.width())
+    , m_height(state.image.height())
+    , m_scale(state.scale)
+    , m_patternUnit(PatternUnit(state.scale))
+    , m_font(state.font)
+    , m_shapes(shapes ? shapes : &m_ownShapes)
+    , m_penRgb(state.penRgb)
+    , m_penStyle(state.penStyle)
+    , m_penWidth(state.penWidth)
+    , m_fontColor(state.fontColor)
+    , m_x(state.x)
+    , m_y(state.y)
+    , m_dotPhase(state.dotPhase)
+{
+    if (m_image.isNull())
+        throw std::runtime_error("Impossible de créer une image de " + std::to_string(m_width)
+            + " x " + std::to_string(m_height) + " pixels");
+    m_bits = reinterpret_cast<QRgb *>(m_image.bits());
+    m_stride = m_image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
+}
+
 RasterSurface::~RasterSurface() = default;
+
+RasterSurface::State RasterSurface::state()
+{
+    return { image(), m_scale, m_font, m_penRgb, m_penStyle, m_penWidth, m_fontColor, m_x, m_y,
+        m_dotPhase };
+}
 
 void RasterSurface::setPenColor(Color color)
 {

@@ -29,6 +29,24 @@ public:
     RasterSurface(int width, int height, LabelShapes *shapes = nullptr, double scale = 1);
     ~RasterSurface() override;
 
+    // All a surface holds: its pixels, text drawn so far included, its pen and its font.
+    struct State {
+        QImage image;
+        double scale = 1;
+        SurfaceFont font;
+        QRgb penRgb = 0;
+        PenStyle penStyle = PenStyle::Solid;
+        int penWidth = 1;
+        Color fontColor = Black;
+        int x = 0;
+        int y = 0;
+        std::int64_t dotPhase = 0;
+    };
+    State state();
+    // A surface that draws on from `state` exactly as the one it was taken from would have; the
+    // state's pixels are left as they are.
+    explicit RasterSurface(const State &state, LabelShapes *shapes = nullptr);
+
     RasterSurface(const RasterSurface &) = delete;
     RasterSurface &operator=(const RasterSurface &) = delete;
 

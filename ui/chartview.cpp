@@ -96,17 +96,42 @@ QImage ChartView::image()
     if (!m_stale)
         return m_image;
     m_stale = false;
-    RasterSurface surface(m_size.width, m_size.height, &m_shapes, m_scale);
+    std::optional<RasterSurface> surface;
     try {
-        DrawPreparedChart(m_scene, prepared(), m_profile, surface);
+        if (m_scene.loops.empty()) {
+            surface.emplace(m_size.width, m_size.height, &m_shapes, m_scale);
+            DrawPreparedChart(m_scene, prepared(), m_profile, *surface);
+        } else {
+            drawLayers(surface);
+        }
     } catch (const std::exception &error) {
         // The partial chart is shown; the report waits until painting is over.
         QTimer::singleShot(0, [message = std::string(error.what())] {
             ReportEscapedError(std::runtime_error(message));
         });
     }
-    m_image = surface.image();
+    m_image = surface ? surface->image() : QImage();
     return m_image;
+}
+
+void ChartView::drawLayers(std::optional<RasterSurface> &surface)
+{
+    const bool kept = m_layer && m_layer->settings == m_scene.settings
+        && m_layer->view == m_scene.view && m_layer->profile == m_profile && m_layer->size == m_size
+        && m_layer->scale == m_scale;
+    if (!kept) {
+        m_layer.reset();
+        surface.emplace(m_size.width, m_size.height, &m_shapes, m_scale);
+        InkMap ink(m_size.width, m_size.height);
+        InkSurface inked(*surface, ink);
+        DrawChartLayer(m_scene, prepared(), m_profile, inked);
+        m_layer = ChartLayer { m_scene.settings, m_scene.view, m_profile, m_size, m_scale,
+            surface->state(), std::move(ink) };
+    }
+    surface.emplace(m_layer->state, &m_shapes);
+    InkMap ink = m_layer->ink;
+    InkSurface inked(*surface, ink);
+    DrawLoopLayer(m_scene, prepared(), m_profile, inked, ink);
 }
 
 void ChartView::paintEvent(QPaintEvent *)

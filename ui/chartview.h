@@ -7,6 +7,7 @@
 #include "plot/chartscene.h"
 #include "plot/renderprofile.h"
 #include "render/labelshapes.h"
+#include "render/rastersurface.h"
 
 #include <QImage>
 #include <QWidget>
@@ -91,6 +92,8 @@ private:
     std::optional<std::pair<std::size_t, ResponsePoint>> locusNear(QPointF position) const;
     // The loop (its place in the scene) and the handle (its place in the loop's) within reach.
     std::optional<std::pair<std::size_t, std::size_t>> handleNear(QPointF position) const;
+    // The chart with loops, over the chart layer kept or drawn now, on `surface`.
+    void drawLayers(std::optional<RasterSurface> &surface);
     // A handle's drag at the pointer (image pixels).
     void dragHandle(QPointF position);
     // How near (image pixels) the pointer must be to a locus or a handle.
@@ -106,6 +109,18 @@ private:
     bool m_stale = false;
     mutable std::optional<PreparedChart> m_prepared; // of the scene and size drawn now
     LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
+    // The chart under the loops as last drawn, and what it was drawn for: while only the loops
+    // change (a drag), the loops are drawn over a copy of it.
+    struct ChartLayer {
+        ChartSettings settings;
+        std::optional<ViewExtents> view;
+        RenderProfile profile;
+        ImageSize size;
+        double scale;
+        RasterSurface::State state;
+        InkMap ink;
+    };
+    std::optional<ChartLayer> m_layer;
     struct Drag {
         std::uint64_t id;
         double startGainDb;

@@ -41,7 +41,7 @@ QImage PlotView::image()
     if (!m_stale || !m_draw)
         return m_image;
     m_stale = false;
-    RasterSurface surface(std::max(width(), 1), std::max(height(), 1));
+    RasterSurface surface(std::max(width(), 1), std::max(height(), 1), &m_shapes);
     try {
         m_draw(surface);
     } catch (const std::exception &error) {
@@ -69,7 +69,7 @@ void PlotView::mouseMoveEvent(QMouseEvent *event)
     if (!m_readOut)
         return;
     // Measured on a surface of the widget's size, as the plot was drawn.
-    RasterSurface surface(std::max(width(), 1), std::max(height(), 1));
+    RasterSurface surface(std::max(width(), 1), std::max(height(), 1), &m_shapes);
     emit readOutChanged(m_readOut(surface, event->position()));
 }
 

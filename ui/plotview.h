@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/chartfile.h"
+#include "render/labelshapes.h"
 
 #include <QImage>
 #include <QWidget>
@@ -50,6 +51,7 @@ private:
     ReadOut m_readOut;
     QImage m_image;
     bool m_stale = true;
+    LabelShapes m_shapes; // kept between drawings: a redraw shapes no label again
 };
 
 } // namespace velmora

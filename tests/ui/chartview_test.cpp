@@ -73,6 +73,19 @@ private slots:
         QCOMPARE(image,
             ChartImage(document->scene(), WindowProfile(), { 600, 950 }, 2)
                 .convertToFormat(QImage::Format_RGB32));
+        // The chart under the loops is kept while only the loops change, and drawn again when
+        // the chart changes: either way the window shows what a drawing afresh gives.
+        const auto drawnAfresh = [this] {
+            return window->chartImage().convertToFormat(QImage::Format_RGB32)
+                == ChartImage(document->scene(), WindowProfile(), { 600, 950 }, 2)
+                       .convertToFormat(QImage::Format_RGB32);
+        };
+        document->setLoopGain(0, 6);
+        QVERIFY(drawnAfresh());
+        document->setValues(ValueList::Isogain, { 1, 3 });
+        QVERIFY(drawnAfresh());
+        document->setLoopGain(0, -3);
+        QVERIFY(drawnAfresh());
         // The read-out reads the window's own coordinates: (150, 237) is the middle of the
         // 600 x 950 chart's frame.
         const QString readOut = view()->readOutAt(QPointF(150, 237.5));
