@@ -150,6 +150,10 @@ std::string ReportText(const std::vector<ReportedLoop> &loops)
         text += std::to_string(i + 1);
         text += " : ";
         text += loops[i].expression;
+        if (!loops[i].compensator.empty())
+            text += ", correcteur " + loops[i].compensator;
+        if (loops[i].gainDb != 0)
+            text += ", gain ajouté " + FigureText(loops[i].gainDb) + " dB";
         text += '\n';
         for (const auto &[name, value] : ReportRows(loops[i]))
             row(text, name, value);

@@ -18,12 +18,14 @@ struct ReportedLoop {
     std::optional<StepFigures> step = std::nullopt;
     bool measured = false; // data without a model: no step response
     double gainDb = 0; // the gain applied to the loop, dB (tuned, or as given)
+    std::string compensator {}; // as CompensatorText writes it; empty for none
 };
 
 // The rows of a loop's table: what is read, and its value ("3.522 dB à 1.414 rad/s").
 std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &loop);
 
-// A table per loop, in French, numbers with a decimal comma.
+// A table per loop, in French, numbers with a decimal point; its heading names the loop, its
+// compensator and the gain added, when there are.
 std::string ReportText(const std::vector<ReportedLoop> &loops);
 
 // {"loops": [{"expression": ..., "gain_db": ..., "stable": ..., "closed_loop_rhp_poles": ...,

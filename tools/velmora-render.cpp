@@ -1,5 +1,6 @@
 // tools/velmora-render.cpp — headless renderer: the chart, with loops, to a PNG, BMP, SVG or PDF
 // file, and the loops' quantities as a table or JSON (tools layer)
+#include "core/compensatortext.h"
 #include "core/loopreport.h"
 #include "core/loopresponse.h"
 #include "core/memorytuning.h"
@@ -84,9 +85,9 @@ ChartScene analyse(const RenderJob &job, std::vector<ReportedLoop> &reported, Cl
         std::optional<StepResponse> step;
         if (loaded.function && q.stable && (job.report || job.reportJson || plotsClosedLoop))
             step = ClosedLoopStep(*loaded.function, gainDb);
-        reported.push_back(
-            { name, q, step ? std::optional<StepFigures>(step->figures) : std::nullopt,
-                spec.isMeasured(), gainDb });
+        reported.push_back({ name, q,
+            step ? std::optional<StepFigures>(step->figures) : std::nullopt, spec.isMeasured(),
+            gainDb, spec.compensator.empty() ? "" : CompensatorText(spec.compensator) });
         if (plotsClosedLoop) {
             const ClosedLoopBode bode = ClosedLoopBodeOf(*analysis);
             closed.steps.push_back(

@@ -541,6 +541,12 @@ TEST_F(VelmoraRender, CompensatorsAndTargetsApplyToTheirLoops)
         "lead(1.5,40)", "--tune", "pm=45" })[0]
                                      .toObject();
     EXPECT_NEAR(measured["phase_margin_deg"].toDouble(), 45, 1e-6);
+    // The table's heading names the compensator and the gain the loop was tuned to.
+    const RunResult table = render(
+        { "--loop", plant, "--loop-compensator", "lead(1.5,40)", "--tune", "pm=50", "--report" });
+    EXPECT_TRUE(table.out.startsWith(
+        QString("Boucle 1 : ") + plant + ", correcteur lead(1.5,40), gain ajouté -"))
+        << table.out.toStdString();
 
     const RunResult refused
         = render({ "--loop", plant, "--tune", "gm=-30", "-o", path("refused.png") });
