@@ -102,9 +102,17 @@ private:
     int column() const { return columnOf(m_position); }
     bool atEnd() const { return m_position >= m_text.size(); }
     char peek() const { return atEnd() ? '\0' : m_text[m_position]; }
-    // The character at the current position, whole, for messages.
+    // The character at the current position, whole, for messages; a control character is
+    // written as an escape (\0, \x01), since a NUL would end the message's C string.
     std::string character() const
     {
+        const unsigned char first = static_cast<unsigned char>(peek());
+        if (first == 0)
+            return "\\0";
+        if (first < 0x20 || first == 0x7F) {
+            constexpr char Hex[] = "0123456789ABCDEF";
+            return std::string("\\x") + Hex[first >> 4] + Hex[first & 0xF];
+        }
         std::size_t end = m_position + 1;
         while (end < m_text.size() && (static_cast<unsigned char>(m_text[end]) & 0xC0) == 0x80)
             ++end;

@@ -118,6 +118,30 @@ TEST(ExpressionParser, RefusedWithTheColumnAndWhatWasExpected)
     }
 }
 
+// A character that ends C strings is shown, not obeyed: the message goes on after it.
+TEST(ExpressionParser, ControlCharactersAreShownInTheMessage)
+{
+    const struct {
+        std::string text;
+        int column;
+        const char *message;
+    } cases[] = {
+        { std::string("s\0s", 3), 2, "au lieu de « \\0 »" },
+        { std::string("2*\0", 3), 3, "au lieu de « \\0 »" },
+        { std::string("(s+1\0", 5), 5, "« ) » attendue" },
+        { "s\x01", 2, "au lieu de « \\x01 »" },
+    };
+    for (const auto &c : cases) {
+        try {
+            TransferFunction::parse(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), c.column) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+}
+
 TEST(ExpressionParser, DeepNestingIsRefusedNotAStackOverflow)
 {
     // 200 levels are parsed; a pasted wall of parentheses or signs is refused at the level past.
