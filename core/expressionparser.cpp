@@ -304,14 +304,27 @@ private:
     // A decimal number: digits, an optional point and digits, an optional exponent, as the number
     // text of the whole program reads it (here without blanks or sign, which the grammar of
     // expressions takes apart).
+    // A comma between two digits of the whole part is the decimal point, as in "0,5": the number
+    // is then read from a copy with a point in its place.
     long double number()
     {
         const std::size_t start = m_position;
-        const NumberScan scan = ScanNumber(m_text.substr(start));
+        NumberScan scan = ScanNumber(m_text.substr(start));
+        std::string withPoint;
+        const std::size_t comma = start + scan.end;
+        if (scan.end > 0 && comma + 1 < m_text.size() && m_text[comma] == ','
+            && isDigit(m_text[comma - 1]) && isDigit(m_text[comma + 1])
+            && m_text.substr(start, scan.end).find_first_of(".eE") == std::string_view::npos) {
+            withPoint = std::string(m_text.substr(start));
+            withPoint[scan.end] = '.';
+            scan = ScanNumber(withPoint);
+        }
         m_position = start + scan.end;
         if (!scan.hasDigits)
             failAt(start, "nombre attendu");
-        const std::string_view digits = m_text.substr(start, scan.end);
+        const std::string_view digits
+            = std::string_view(withPoint.empty() ? m_text.substr(start) : withPoint)
+                  .substr(0, scan.end);
         // Read in extended precision: 0.2 is kept as close to 0.2 as the arithmetic allows.
         long double value = 0;
         const auto [end, error]

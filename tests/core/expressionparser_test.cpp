@@ -33,6 +33,9 @@ TEST(ExpressionParser, ReducesToNumeratorDenominatorAndDelayAsTyped)
         { "exp(-0*s)*s/s", { 0, 1 }, { 0, 1 }, 0 }, // the common factor stays
         { "1/(s+1) + 2/(s+1)", { 3 }, { 1, 1 }, 0 },
         { "(s+1)^0*5e-1", { 0.5L }, { 1 }, 0 },
+        { "0,5/(s+1)", { 0.5L }, { 1, 1 }, 0 }, // a comma between digits is the decimal point
+        { "2,5e1*s", { 0, 25 }, { 1 }, 0 },
+        { "exp(-0,25*s)/(12,0s + 1)", { 1 }, { 1, 12 }, 0.25L },
     };
     for (const Case &c : cases) {
         const TransferFunction f = TransferFunction::parse(c.text);
@@ -105,6 +108,11 @@ TEST(ExpressionParser, RefusedWithTheColumnAndWhatWasExpected)
         { "3..", 3, "au lieu de « . »" },
         { "1e5000", 1, "nombre trop grand" },
         { "exp(-1e999s)", 6, "nombre trop grand" },
+        { "1,s", 2, "au lieu de « , »" }, // a comma elsewhere is no decimal point
+        { ",5*s", 1, "au lieu de « , »" },
+        { "0.5,5*s", 4, "au lieu de « , »" },
+        { "0,5,5*s", 4, "au lieu de « , »" },
+        { "1e3,5", 4, "au lieu de « , »" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
