@@ -56,6 +56,14 @@ public:
 
     TransferFunction parse()
     {
+        int characters = 0;
+        for (std::size_t i = 0; i < m_text.size(); ++i) {
+            characters += (static_cast<unsigned char>(m_text[i]) & 0xC0) == 0x80 ? 0 : 1;
+            if (characters > MaxExpressionLength)
+                throw ExpressionError(MaxExpressionLength + 1,
+                    "expression trop longue (" + std::to_string(MaxExpressionLength)
+                        + " caractères au plus)");
+        }
         skipBlanks();
         if (atEnd())
             throw ExpressionError(1, "expression vide");
@@ -168,7 +176,7 @@ private:
             const std::size_t where = m_position++;
             Reduced right = product();
             emit(op == '+' ? Step::Add : Step::Subtract);
-            left = add(left, right, op == '-', where);
+            left = checked(add(left, right, op == '-', where), where);
         }
     }
 
@@ -185,17 +193,18 @@ private:
                 Reduced right = signedFactor();
                 if (op == '*') {
                     emit(Step::Multiply);
-                    left = multiply(left, right);
+                    left = checked(multiply(left, right), where);
                 } else {
                     if (right.numerator.isZero())
                         failAt(where, "dénominateur nul");
                     emit(Step::Divide);
-                    left = divide(left, right);
+                    left = checked(divide(left, right), where);
                 }
             } else if (op == 's' || op == '(' || startsWord("exp")) {
+                const std::size_t where = m_position;
                 Reduced right = power();
                 emit(Step::Multiply);
-                left = multiply(left, right);
+                left = checked(multiply(left, right), where);
             } else {
                 return left;
             }
@@ -258,11 +267,8 @@ private:
             failAt(start, "exposant entier de 0 à " + std::to_string(MaxExponent) + " attendu");
         emit(Step::Power, 0, exponent);
         Reduced result { Polynomial::constant(1), Polynomial::constant(1), 0 };
-        for (int i = 0; i < exponent; ++i) {
-            result = multiply(result, base);
-            if (std::max(result.numerator.degree(), result.denominator.degree()) > MaxDegree)
-                failAt(start, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
-        }
+        for (int i = 0; i < exponent; ++i)
+            result = checked(multiply(result, base), start);
         return result;
     }
 
@@ -396,6 +402,15 @@ private:
             return { a.numerator + right, a.denominator, delay };
         return { a.numerator * b.denominator + right * a.denominator, a.denominator * b.denominator,
             delay };
+    }
+
+    // The result of an operation at `where`, refused there when its degree is above MaxDegree:
+    // each operation then works on operands of degree MaxDegree at most.
+    Reduced checked(Reduced r, std::size_t where) const
+    {
+        if (std::max(r.numerator.degree(), r.denominator.degree()) > MaxDegree)
+            failAt(where, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+        return r;
     }
 
     static Reduced multiply(const Reduced &a, const Reduced &b)

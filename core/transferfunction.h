@@ -12,6 +12,10 @@
 
 namespace velmora {
 
+// The longest expression read, in characters: longer text is refused before it is parsed, which
+// bounds the work of a parse (a field that checks each key stroke may hold no more).
+constexpr int MaxExpressionLength = 1000;
+
 // A refused expression: the message is French and starts with the column (counted in
 // characters from 1) where the expression went wrong: "colonne 11 : « ) » attendue".
 class ExpressionError : public std::runtime_error {
@@ -38,8 +42,9 @@ struct ValueAndSlope {
 // a lightly damped factor exact where the expanded polynomial would lose digits.
 class TransferFunction {
 public:
-    // Throws ExpressionError for any text that does not fit, for a denominator that is
-    // identically zero ("dénominateur nul"), for a time advance and for a degree above 60.
+    // Throws ExpressionError for any text that does not fit, for a text longer than
+    // MaxExpressionLength characters, for a denominator that is identically zero ("dénominateur
+    // nul"), for a time advance and for a degree above 60 (at the operation that reaches it).
     static TransferFunction parse(std::string_view text);
 
     const std::string &text() const { return m_text; }

@@ -152,19 +152,68 @@ TEST(ExpressionParser, ControlCharactersAreShownInTheMessage)
 
 TEST(ExpressionParser, DeepNestingIsRefusedNotAStackOverflow)
 {
-    // 200 levels are parsed; a pasted wall of parentheses or signs is refused at the level past.
+    // 200 levels are parsed; a wall of parentheses or signs is refused at the level past, or
+    // beyond the longest expression for its length.
     const std::string deep = std::string(200, '(') + "s" + std::string(200, ')');
     EXPECT_NO_THROW(TransferFunction::parse(deep));
-    for (const std::string &wall :
-        { std::string(100000, '('), std::string(100000, '-') + "s", std::string(201, '(') + "s" }) {
+    const struct {
+        std::string wall;
+        int column;
+        const char *message;
+    } cases[] = {
+        { std::string(201, '(') + "s", 201, "trop imbriquée" },
+        { std::string(201, '-') + "s", 201, "trop imbriquée" },
+        { std::string(100000, '('), MaxExpressionLength + 1, "trop longue" },
+        { std::string(100000, '-') + "s", MaxExpressionLength + 1, "trop longue" },
+    };
+    for (const auto &c : cases) {
         try {
-            TransferFunction::parse(wall);
+            TransferFunction::parse(c.wall);
             ADD_FAILURE() << "accepted";
         } catch (const ExpressionError &error) {
-            EXPECT_EQ(error.column(), 201);
-            EXPECT_NE(std::string(error.what()).find("trop imbriquée"), std::string::npos);
+            EXPECT_EQ(error.column(), c.column);
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos);
         }
     }
+}
+
+// The degree is refused at the operation that takes it above 60, whatever the operation; text
+// longer than the limit is refused whole, counted in characters.
+TEST(ExpressionParser, DegreeRefusedWhereReachedAndLengthBounded)
+{
+    const struct {
+        std::string text;
+        int column;
+        const char *message;
+    } cases[] = {
+        { "1/(s+1)^60 + 1/(s+2)^60", 12, "degré trop élevé" },
+        { "1/(s+1)^60 - 2/(s+1)^60 + s/(s+3)", 25, "degré trop élevé" },
+        { "(s+1)^30*(s+2)^30*s", 18, "degré trop élevé" },
+        { "(s+1)^30*(s+2)^30 s", 19, "degré trop élevé" },
+        { "(s+1)^40/(s+2)^10/(s+3)^20*(s+4)^21", 27, "degré trop élevé" },
+        { "(s^2+1)^31", 9, "degré trop élevé" },
+        { std::string(MaxExpressionLength + 1, ' '), MaxExpressionLength + 1, "trop longue" },
+        // Characters, not bytes: é is two bytes and one column.
+        { std::string(MaxExpressionLength - 2, ' ') + "é", MaxExpressionLength - 1, "« é »" },
+        { std::string(MaxExpressionLength - 1, ' ') + "éé", MaxExpressionLength + 1,
+            "trop longue" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        try {
+            TransferFunction::parse(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), c.column) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+    // The longest expression is read.
+    std::string longest = "1";
+    while (longest.size() + 2 <= static_cast<std::size_t>(MaxExpressionLength))
+        longest += "*1";
+    longest.resize(MaxExpressionLength, ' ');
+    EXPECT_NO_THROW(TransferFunction::parse(longest));
 }
 
 } // namespace
