@@ -19,6 +19,8 @@ constexpr int MaxDegree = 60;
 // Parentheses and signs nest at most so deep: the parser recurses once per level, and a
 // pasted wall of "(" must be refused, not overflow the stack.
 constexpr int MaxNesting = 200;
+// The size of the numbers and of the coefficients of the expanded numerator and denominator.
+constexpr const char *CoefficientRange = "de 2.3e-308 à 1.7e308 en valeur absolue, ou 0";
 
 // A subexpression reduced to N / D * exp(-T s).
 struct Reduced {
@@ -280,7 +282,11 @@ private:
             fail("nombre, « s » ou « ( » attendu en fin d'expression");
         const char c = peek();
         if (isDigit(c) || c == '.') {
-            const long double value = number();
+            const std::size_t start = m_position;
+            bool tiny = false;
+            const long double value = number(&tiny);
+            if (tiny || (value != 0 && std::fabs(value) < std::numeric_limits<double>::min()))
+                failAt(start, "nombre trop petit (" + std::string(CoefficientRange) + ")");
             emit(Step::Constant, value);
             return { Polynomial::constant(value), Polynomial::constant(1), 0 };
         }
@@ -312,7 +318,7 @@ private:
     // expressions takes apart).
     // A comma between two digits of the whole part is the decimal point, as in "0,5": the number
     // is then read from a copy with a point in its place.
-    long double number()
+    long double number(bool *tiny = nullptr)
     {
         const std::size_t start = m_position;
         NumberScan scan = ScanNumber(m_text.substr(start));
@@ -336,13 +342,15 @@ private:
         const auto [end, error]
             = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (error == std::errc::result_out_of_range) {
-            // Beyond the extended range: far too large, or so small that it is zero.
+            // Beyond the extended range: far too large, or so small that it is zero (`tiny`).
             try {
                 StrictTextToReal(digits);
             } catch (const FloatingPointError &) {
                 failAt(start, "nombre trop grand");
             }
             value = 0;
+            if (tiny)
+                *tiny = true;
         } else if (error != std::errc()) {
             failAt(start, "nombre attendu");
         }
@@ -406,10 +414,19 @@ private:
 
     // The result of an operation at `where`, refused there when its degree is above MaxDegree:
     // each operation then works on operands of degree MaxDegree at most.
+    // Its coefficients must be doubles of normal size, or zero: the evaluations the analysis
+    // runs in double precision and the exact ones in extended precision then stay finite and
+    // nonzero over the frequencies it looks at.
     Reduced checked(Reduced r, std::size_t where) const
     {
         if (std::max(r.numerator.degree(), r.denominator.degree()) > MaxDegree)
             failAt(where, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+        for (const Polynomial *p : { &r.numerator, &r.denominator })
+            for (const long double c : p->coefficients())
+                if (!(std::fabs(c) <= std::numeric_limits<double>::max())
+                    || (c != 0 && std::fabs(c) < std::numeric_limits<double>::min()))
+                    failAt(
+                        where, "coefficient hors limites (" + std::string(CoefficientRange) + ")");
         return r;
     }
 

@@ -52,7 +52,7 @@ TEST(ExpressionParser, ReducesToNumeratorDenominatorAndDelayAsTyped)
 TEST(ExpressionParser, NumbersInEveryFormReadInExtendedPrecision)
 {
     for (const char *number : { "0.2", ".5", "5.", "2e-3", "2E+3", "123.456e2", "1.e3", "7",
-             "0.1000000000000000000001", "1e-4000", "1e-99999" }) {
+             "0.1000000000000000000001", "3e-308", "1.7e308", "0e-99999" }) {
         long double expected = 0;
         const auto [end, error] = std::from_chars(number, number + std::strlen(number), expected);
         ASSERT_TRUE(error == std::errc() || error == std::errc::result_out_of_range) << number;
@@ -66,6 +66,60 @@ TEST(ExpressionParser, NumbersInEveryFormReadInExtendedPrecision)
         EXPECT_EQ(ParseExpression(std::string("exp(-") + number + "*s)").delay(), expected)
             << number;
     }
+}
+
+// Below the normal doubles, a number is too small as a coefficient, and a delay as short as it
+// is.
+TEST(ExpressionParser, NumbersBelowTheDoublesAreDelaysButNoCoefficients)
+{
+    for (const char *number : { "1e-4000", "1e-99999", "2e-308", "1e-320" }) {
+        try {
+            ParseExpression(std::string(number) + "*s");
+            ADD_FAILURE() << number;
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), 1);
+            EXPECT_NE(std::string(error.what()).find("trop petit"), std::string::npos) << number;
+        }
+        long double expected = 0;
+        std::from_chars(number, number + std::strlen(number), expected);
+        EXPECT_EQ(ParseExpression(std::string("exp(-") + number + "*s)").delay(), expected)
+            << number;
+    }
+}
+
+// The expanded numerator and denominator keep doubles of normal size: a coefficient beyond them,
+// however it is reached, is refused at the operation that reaches it.
+TEST(ExpressionParser, CoefficientsOutOfTheDoublesAreRefusedWhereReached)
+{
+    const struct {
+        const char *text;
+        int column;
+    } cases[] = {
+        { "1e300^20/(s+1)", 7 },
+        { "1e308*10/s", 6 },
+        { "1/(1e84*s-20)^60", 15 },
+        { "1/(1e-100*s)^50", 14 },
+        { "1e-200*1e-200*s+1", 7 },
+        { "1/(1e200 s)/(1e200 s)", 12 },
+        { "1e308/(s+1) + 1e308/(s+1)", 13 },
+        { "(1e-300*s+1)*1e-10", 13 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            TransferFunction::parse(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const ExpressionError &error) {
+            EXPECT_EQ(error.column(), c.column) << error.what();
+            EXPECT_NE(std::string(error.what()).find("coefficient hors limites"), std::string::npos)
+                << error.what();
+        }
+    }
+    // At the edges of the doubles, and cancelled to zero: accepted as computed.
+    EXPECT_EQ(TransferFunction::parse("1e154*1e154*s").numerator().coefficients().back(),
+        1e154L * 1e154L);
+    EXPECT_EQ(TransferFunction::parse("(1e300*s + 1) - 1e300*s").numerator().coefficients(),
+        (Coefficients { 1 }));
 }
 
 TEST(ExpressionParser, RefusedWithTheColumnAndWhatWasExpected)
