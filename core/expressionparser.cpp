@@ -22,12 +22,40 @@ constexpr int MaxNesting = 200;
 // The size of the numbers and of the coefficients of the expanded numerator and denominator.
 constexpr const char *CoefficientRange = "de 2.3e-308 à 1.7e308 en valeur absolue, ou 0";
 
-// A subexpression reduced to N / D * exp(-T s).
+using Factors = std::vector<TypedFactor>;
+
+// A subexpression reduced to N / D * exp(-T s), with the factors of N and of D as typed: each is
+// a constant times the product of its factors.
 struct Reduced {
     Polynomial numerator;
     Polynomial denominator;
     long double delay = 0;
+    Factors numeratorFactors {};
+    Factors denominatorFactors {};
 };
+
+// The factors of a product: those of both, a factor typed in both counted once more often.
+Factors merged(Factors a, const Factors &b, int power = 1)
+{
+    for (const TypedFactor &f : b) {
+        if (power == 0)
+            break;
+        const auto same = std::find_if(a.begin(), a.end(), [&](const TypedFactor &g) {
+            return g.polynomial.coefficients() == f.polynomial.coefficients();
+        });
+        if (same != a.end())
+            same->multiplicity += power * f.multiplicity;
+        else
+            a.push_back({ f.polynomial, power * f.multiplicity });
+    }
+    return a;
+}
+
+// A polynomial as one factor, or none when it is a constant.
+Factors single(const Polynomial &p)
+{
+    return p.degree() >= 1 ? Factors { { p, 1 } } : Factors {};
+}
 
 std::string quoted(std::string_view text)
 {
@@ -87,6 +115,8 @@ public:
         function.m_numerator = std::move(whole.numerator);
         function.m_denominator = std::move(whole.denominator);
         function.m_delay = whole.delay;
+        function.m_numeratorFactors = std::move(whole.numeratorFactors);
+        function.m_denominatorFactors = std::move(whole.denominatorFactors);
         function.m_program = std::move(m_program);
         function.prepareQuickParts();
         return function;
@@ -269,8 +299,14 @@ private:
             failAt(start, "exposant entier de 0 à " + std::to_string(MaxExponent) + " attendu");
         emit(Step::Power, 0, exponent);
         Reduced result { Polynomial::constant(1), Polynomial::constant(1), 0 };
-        for (int i = 0; i < exponent; ++i)
-            result = checked(multiply(result, base), start);
+        for (int i = 0; i < exponent; ++i) {
+            result.numerator = result.numerator * base.numerator;
+            result.denominator = result.denominator * base.denominator;
+            result = checked(std::move(result), start);
+        }
+        result.delay = exponent * base.delay;
+        result.numeratorFactors = merged({}, base.numeratorFactors, exponent);
+        result.denominatorFactors = merged({}, base.denominatorFactors, exponent);
         return result;
     }
 
@@ -293,7 +329,7 @@ private:
         if (c == 's') {
             ++m_position;
             emit(Step::S);
-            return { Polynomial::s(), Polynomial::constant(1), 0 };
+            return { Polynomial::s(), Polynomial::constant(1), 0, { { Polynomial::s(), 1 } } };
         }
         if (c == '(') {
             const Nesting nested(*this);
@@ -397,6 +433,8 @@ private:
         return seconds;
     }
 
+    // The sum keeps the factors of the denominators (once when they are the same); its
+    // numerator is one factor.
     Reduced add(const Reduced &a, const Reduced &b, bool subtract, std::size_t where) const
     {
         const Polynomial right = subtract ? -b.numerator : b.numerator;
@@ -406,10 +444,17 @@ private:
             delay = b.delay;
         else if (!b.numerator.isZero() && a.delay != b.delay)
             failAt(where, "retard dans une somme : exp(-T*s) doit multiplier toute la fonction");
-        if (a.denominator.coefficients() == b.denominator.coefficients())
-            return { a.numerator + right, a.denominator, delay };
-        return { a.numerator * b.denominator + right * a.denominator, a.denominator * b.denominator,
-            delay };
+        Reduced sum;
+        if (a.denominator.coefficients() == b.denominator.coefficients()) {
+            sum = { a.numerator + right, a.denominator, delay };
+            sum.denominatorFactors = a.denominatorFactors;
+        } else {
+            sum = { a.numerator * b.denominator + right * a.denominator,
+                a.denominator * b.denominator, delay };
+            sum.denominatorFactors = merged(a.denominatorFactors, b.denominatorFactors);
+        }
+        sum.numeratorFactors = single(sum.numerator);
+        return sum;
     }
 
     // The result of an operation at `where`, refused there when its degree is above MaxDegree:
@@ -427,17 +472,23 @@ private:
                     || (c != 0 && std::fabs(c) < std::numeric_limits<double>::min()))
                     failAt(
                         where, "coefficient hors limites (" + std::string(CoefficientRange) + ")");
+        if (r.numerator.isZero())
+            r.numeratorFactors.clear();
         return r;
     }
 
     static Reduced multiply(const Reduced &a, const Reduced &b)
     {
-        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay };
+        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay,
+            merged(a.numeratorFactors, b.numeratorFactors),
+            merged(a.denominatorFactors, b.denominatorFactors) };
     }
 
     static Reduced divide(const Reduced &a, const Reduced &b)
     {
-        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay };
+        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay,
+            merged(a.numeratorFactors, b.denominatorFactors),
+            merged(a.denominatorFactors, b.numeratorFactors) };
     }
 
     std::string_view m_text;

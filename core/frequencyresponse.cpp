@@ -181,9 +181,14 @@ ResponseSampler::ResponseSampler(const ResponseModel &model, const LoopGain &gai
 }
 
 std::vector<ResponseSample> ResponseSampler::coarse(
-    const std::vector<std::complex<double>> &closedLoopPoles) const
+    const std::vector<std::complex<double>> &closedLoopPoles,
+    const std::vector<double> &crossings) const
 {
     Range range = naturalRange(m_structure);
+    for (const double omega : crossings) {
+        range.low = std::min(range.low, omega / 3);
+        range.high = std::max(range.high, omega * 3);
+    }
     const double wantedLow = m_options.omegaMin.value_or(range.low);
     const double wantedHigh = m_options.omegaMax.value_or(range.high);
     // The phase is anchored at low frequency: sampling starts below the wanted range if need be.
@@ -198,6 +203,7 @@ std::vector<ResponseSample> ResponseSampler::coarse(
         grid.push_back(range.low * std::pow(10.0, decades * i / steps));
     grid.push_back(wantedLow);
     grid.push_back(wantedHigh);
+    grid.insert(grid.end(), crossings.begin(), crossings.end());
     for (const std::vector<std::complex<double>> *roots :
         { &m_structure.zeros, &m_structure.poles, &closedLoopPoles })
         insertResonances(grid, *roots, range);

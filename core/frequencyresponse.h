@@ -65,8 +65,10 @@ public:
     // delay, wide enough for every gain crossover), starting from a grid of 20 points a decade
     // with lightly damped open- and closed-loop poles and zeros inserted. The phases are
     // anchored at low frequency, below the wanted range if need be.
-    std::vector<ResponseSample> coarse(
-        const std::vector<std::complex<double>> &closedLoopPoles) const;
+    // The frequencies of `crossings` (crossovers already found) are inserted too, the range
+    // widened to hold them.
+    std::vector<ResponseSample> coarse(const std::vector<std::complex<double>> &closedLoopPoles,
+        const std::vector<double> &crossings = {}) const;
 
     // The samples with the points the chart's window asks for inserted.
     std::vector<ResponseSample> dense(

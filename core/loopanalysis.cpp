@@ -134,7 +134,9 @@ LoopAnalysis AnalyseResponse(
         analysis.locus = locusOf(*given);
         if (given->size() < 2)
             return analysis;
-        setStability(q, NyquistStability(*given, std::nullopt));
+        setStability(q,
+            NyquistStability(
+                *given, GainCrossovers(*given, loop, gain, {}), loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
         readQuantities(*given, loop, gain, q);
         return analysis;
@@ -148,12 +150,17 @@ LoopAnalysis AnalyseResponse(
     if (poles)
         analysis.closedLoopPoles = *poles;
     const ResponseSampler sampler(loop, gain, *structure, options);
-    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles);
+    const std::vector<double> estimates = GainCrossoverEstimates(loop, gain);
+    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, estimates);
     q.lowFrequencyClosedLoopDb = LowFrequencyClosedLoopDb(*structure);
-    if (poles)
-        setStability(q, StabilityOfPoles(*poles));
-    else if (!samples.empty())
-        setStability(q, NyquistStability(samples, structure));
+    // The closed-loop count from the walk of 1 + G on the loop as typed; the roots of K N + D,
+    // which lose digits where the expanded polynomial does, are kept only where they agree.
+    if (!samples.empty())
+        setStability(q,
+            NyquistStability(
+                samples, GainCrossovers(samples, loop, gain, estimates), loop, gain, structure));
+    if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
+        analysis.closedLoopPoles.clear();
     readQuantities(samples, loop, gain, q);
     if (samples.empty())
         return analysis;

@@ -55,7 +55,9 @@ struct LoopAnalysis {
     // The whole turns (degrees) that bring the phase at the reported gain crossover nearest to
     // -180 degrees, or without one the phase at the lowest frequency: the locus is drawn with it.
     double phaseShiftDeg = 0;
-    // Closed-loop poles of a rational loop (roots of K N + D); empty with a delay or for data.
+    // Closed-loop poles of a rational loop (roots of K N + D, expanded); empty with a delay, for
+    // data, and where their count on the right is not the Nyquist count (the expanded polynomial
+    // lost their digits).
     std::vector<std::complex<double>> closedLoopPoles;
     // The loop as analysed (measured data within the analysed range), and the gain (dB) it was
     // analysed with: the loop can be evaluated at any frequency. Empty in an analysis made of
@@ -84,8 +86,9 @@ LoopAnalysis AnalyseResponse(
 // poles and zeros (about 1.5 decades beyond the lowest and highest break frequencies, wider for
 // a delay, and wide enough for every gain crossover), with lightly damped open- and closed-loop
 // pole and zero frequencies inserted; crossings and the peak refined to full double precision.
-// Stability from the roots of K N + D (Eigen), or with a delay by the Nyquist criterion on the
-// sampled response and the open-loop right-half-plane poles.
+// Stability by the Nyquist criterion on the loop as typed: the open-loop right-half-plane poles
+// from the roots of its factors, the turn of 1 + K G from its phase at the gain crossovers (the
+// positive roots of |K N(j w)|^2 - |D(j w)|^2, refined on the loop as typed).
 LoopAnalysis AnalyseLoop(
     const TransferFunction &loop, double gainDb, const AnalysisOptions &options);
 

@@ -2,10 +2,12 @@
 #include "core/margins.h"
 
 #include "core/frequencyresponse.h"
+#include "core/polynomial.h"
 #include "core/rootfinding.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 
@@ -38,7 +40,99 @@ std::vector<double> criticalLevelsBetween(long double from, long double to)
     return levels;
 }
 
+// Whether a gain in dB is above 0 dB: a gain exactly at 0 dB counts as below.
+bool above(long double db)
+{
+    return db > 0;
+}
+
+// The crossings of f around an estimate, within [low, high]: where f changes sign between the
+// estimate's neighbours at a growing distance, up to 1% of it (two crossings when only the
+// estimate itself has the other sign).
+void crossingsAround(
+    double estimate, double low, double high, FrequencyFunction f, std::vector<double> &crossings)
+{
+    const long double atEstimate = f(estimate);
+    if (!std::isfinite(atEstimate))
+        return;
+    for (const double distance : { 1e-12, 1e-9, 1e-6, 1e-4, 1e-2 }) {
+        const double a = std::max(low, estimate * (1 - distance));
+        const double b = std::min(high, estimate * (1 + distance));
+        const long double fa = f(a);
+        const long double fb = f(b);
+        if (!std::isfinite(fa) || !std::isfinite(fb))
+            return;
+        if (above(fa) != above(fb)) {
+            crossings.push_back(RootBetween(a, b, f));
+            return;
+        }
+        if (above(fa) != above(atEstimate)) {
+            crossings.push_back(RootBetween(a, estimate, f));
+            crossings.push_back(RootBetween(estimate, b, f));
+            return;
+        }
+        if (a == low && b == high)
+            return;
+    }
+}
+
+void sortUnique(std::vector<double> &values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end(),
+                     [](double a, double b) {
+                         return b - a <= 4 * std::numeric_limits<double>::epsilon() * b;
+                     }),
+        values.end());
+}
+
 } // namespace
+
+std::vector<double> GainCrossoverEstimates(const ResponseModel &model, const LoopGain &gain)
+{
+    std::vector<double> omegas;
+    if (const std::optional<CrossingPolynomials> p = model.crossingPolynomials(gain))
+        for (const long double x : PositiveRootEstimates(p->gain)) {
+            const long double omega = std::sqrt(x);
+            if (omega >= std::numeric_limits<double>::min()
+                && omega <= std::numeric_limits<double>::max())
+                omegas.push_back(static_cast<double>(omega));
+        }
+    return omegas;
+}
+
+std::vector<double> GainCrossovers(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates)
+{
+    const auto exact = [&](double w) { return model.gainDb(w, gain); };
+    const auto quick = [&](double w) { return model.quickGainDb(w, gain); };
+    std::vector<double> crossings;
+    for (std::size_t i = 0; i < estimates.size(); ++i) {
+        // Each estimate's search stays on its side of the midpoints with its neighbours.
+        const double low = i == 0 ? 0 : std::sqrt(estimates[i - 1] * estimates[i]);
+        const double high = i + 1 == estimates.size() ? std::numeric_limits<double>::max()
+                                                      : std::sqrt(estimates[i] * estimates[i + 1]);
+        crossingsAround(estimates[i], low, high, exact, crossings);
+    }
+    sortUnique(crossings);
+    std::vector<double> unexplained;
+    for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
+        const ResponseSample &a = samples[i];
+        const ResponseSample &b = samples[i + 1];
+        if (above(a.point.gainDb) == above(b.point.gainDb))
+            continue;
+        const auto found = std::lower_bound(crossings.begin(), crossings.end(), a.omega);
+        if (found != crossings.end() && *found <= b.omega)
+            continue;
+        const long double fa = exact(a.omega);
+        const long double fb = exact(b.omega);
+        if (std::isfinite(fa) && std::isfinite(fb) && above(fa) != above(fb))
+            unexplained.push_back(RefinedRoot(a.omega, b.omega, quick, exact));
+    }
+    crossings.insert(crossings.end(), unexplained.begin(), unexplained.end());
+    sortUnique(crossings);
+    return crossings;
+}
 
 Margins ReadMargins(
     const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain)

@@ -21,6 +21,18 @@ struct Margins {
     std::optional<double> gainCrossover;
 };
 
+// Every frequency where |K G| crosses 0 dB, increasing, refined on the exact evaluation to full
+// double precision: around each estimate (the positive roots of a rational loop's gain
+// polynomial), where the exact gain changes sign within 1% of it, and between any two samples
+// whose gains have opposite signs and no crossover found between them. A tangent touch of 0 dB
+// is no crossing.
+std::vector<double> GainCrossovers(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates);
+
+// Where the positive roots of a rational loop's gain polynomial are, in rad/s: the estimates for
+// GainCrossovers. None for measured data.
+std::vector<double> GainCrossoverEstimates(const ResponseModel &model, const LoopGain &gain);
+
 // Every crossing of 0 dB and of the levels -180 + k 360 degrees between consecutive samples,
 // refined on the model to full double precision from the bracket the samples give. A sample
 // exactly at 0 dB counts as below, so that a crossing is found once, where the sign changes.

@@ -27,6 +27,13 @@ private:
     int m_column;
 };
 
+// A factor of the numerator or of the denominator as typed, of degree 1 or more, and the times
+// it divides it: "(s+1)^3*s" has (s+1) three times and s once. A sum is one factor.
+struct TypedFactor {
+    Polynomial polynomial;
+    int multiplicity;
+};
+
 // A value of G and of its derivative dG/ds at one point s.
 struct ValueAndSlope {
     std::complex<long double> value;
@@ -54,6 +61,10 @@ public:
     const Polynomial &numerator() const { return m_numerator; }
     const Polynomial &denominator() const { return m_denominator; }
     long double delay() const { return m_delay; } // seconds
+    // N and D are each a constant times the product of these, as typed: the roots of a factor
+    // typed (100 s + 1)^28 are those of 100 s + 1, not of the expanded polynomial.
+    const std::vector<TypedFactor> &numeratorFactors() const { return m_numeratorFactors; }
+    const std::vector<TypedFactor> &denominatorFactors() const { return m_denominatorFactors; }
 
     // Poles at s = 0 less zeros at s = 0, as typed: the number of net integrators (negative for
     // net differentiators).
@@ -104,6 +115,8 @@ private:
     Polynomial m_numerator;
     Polynomial m_denominator;
     long double m_delay = 0;
+    std::vector<TypedFactor> m_numeratorFactors;
+    std::vector<TypedFactor> m_denominatorFactors;
     std::vector<Step> m_program;
     // The coefficients of N and of D split for s = j omega: real part sum (-1)^k c_2k w^2k,
     // imaginary part w sum (-1)^k c_2k+1 w^2k.

@@ -47,6 +47,39 @@ TEST(ExpressionParser, ReducesToNumeratorDenominatorAndDelayAsTyped)
     }
 }
 
+// The factors of N and D as typed, with their multiplicities; a sum is one factor of its
+// numerator and keeps those of its denominators.
+TEST(ExpressionParser, FactorsAsTyped)
+{
+    using Factors = std::vector<std::pair<Coefficients, int>>;
+    const auto factors = [](const std::vector<TypedFactor> &typed) {
+        Factors out;
+        for (const TypedFactor &f : typed)
+            out.emplace_back(f.polynomial.coefficients(), f.multiplicity);
+        return out;
+    };
+    const struct {
+        const char *text;
+        Factors numerator;
+        Factors denominator;
+    } cases[] = {
+        { "0.5/(100*s+1)^28", {}, { { { 1, 100 }, 28 } } },
+        { "2*(s+3)/(s*(s-1))", { { { 3, 1 }, 1 } }, { { { 0, 1 }, 1 }, { { -1, 1 }, 1 } } },
+        { "(s+1)*(s+1)^2/(s+1)", { { { 1, 1 }, 3 } }, { { { 1, 1 }, 1 } } },
+        { "1/((s+1)^2)^3/s^0", {}, { { { 1, 1 }, 6 } } },
+        { "1/(s+1) + 2/(s+2)", { { { 4, 3 }, 1 } }, { { { 1, 1 }, 1 }, { { 2, 1 }, 1 } } },
+        { "1/(s+1) + 2/(s+1)", {}, { { { 1, 1 }, 1 } } },
+        { "(s^2+2*s+5)^2*exp(-s)/s^3", { { { 5, 2, 1 }, 2 } }, { { { 0, 1 }, 3 } } },
+        { "0*s/(s+1)", {}, { { { 1, 1 }, 1 } } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        const TransferFunction f = TransferFunction::parse(c.text);
+        EXPECT_EQ(factors(f.numeratorFactors()), c.numerator);
+        EXPECT_EQ(factors(f.denominatorFactors()), c.denominator);
+    }
+}
+
 // Numbers are read by the program's number scanner, in extended precision: the constant is the
 // text's value as a long double, whatever form the number takes.
 TEST(ExpressionParser, NumbersInEveryFormReadInExtendedPrecision)
