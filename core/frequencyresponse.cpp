@@ -101,6 +101,12 @@ void insertResonances(
     }
 }
 
+bool finite(const ResponseSample &s)
+{
+    return std::isfinite(s.point.gainDb) && std::isfinite(s.point.rationalArg)
+        && std::isfinite(s.point.onePlusArg) && !std::isnan(s.point.closedDb);
+}
+
 int piecesFor(double step, double limit)
 {
     return step > limit ? static_cast<int>(std::min(std::ceil(step / limit), 1e6)) : 1;
@@ -158,6 +164,21 @@ QuickPoint QuickPointOf(std::complex<double> r, double omega, long double delay,
     }
     p.onePlusArg = std::atan2(onePlusIm, onePlusRe) * RadiansToDegrees;
     p.closedDb = 10 * std::log10(modulus2 / (onePlusRe * onePlusRe + onePlusIm * onePlusIm));
+    return p;
+}
+
+QuickPoint QuickPointOf(
+    std::complex<long double> r, double omega, long double delay, bool closedLoop)
+{
+    constexpr long double Degrees = 180 / std::numbers::pi_v<long double>;
+    QuickPoint p {};
+    p.gainDb = static_cast<double>(10 * std::log10(std::norm(r)));
+    p.rationalArg = static_cast<double>(std::atan2(r.imag(), r.real()) * Degrees);
+    if (!closedLoop)
+        return p;
+    const std::complex<long double> onePlus = 1.0L + r * DelayFactor(omega, delay);
+    p.onePlusArg = static_cast<double>(std::atan2(onePlus.imag(), onePlus.real()) * Degrees);
+    p.closedDb = static_cast<double>(10 * std::log10(std::norm(r) / std::norm(onePlus)));
     return p;
 }
 
@@ -220,8 +241,14 @@ std::vector<ResponseSample> ResponseSampler::coarse(
 
     std::vector<ResponseSample> samples;
     samples.reserve(grid.size());
-    for (const double omega : grid)
-        samples.push_back(evaluate(omega, true));
+    for (const double omega : grid) {
+        // Far out in frequency, where even the extended evaluation leaves its range, nothing.
+        const ResponseSample sample = evaluate(omega, true);
+        if (finite(sample))
+            samples.push_back(sample);
+    }
+    if (samples.empty())
+        return samples;
     unwrap(samples);
     // The first unwrapping may have taken a step of more than half a turn the wrong way:
     // refining shows it, and the phases are unwrapped again from the refined samples.
@@ -300,6 +327,8 @@ void ResponseSampler::refine(std::vector<ResponseSample> &out, const ResponseSam
         omega *= factor;
         // Dense points only draw: the coarse ones already satisfy the closed-loop steps.
         ResponseSample next = evaluate(omega, window == nullptr);
+        if (!finite(next))
+            continue;
         next.rationalPhase = previous.rationalPhase
             + UnwrappedStep(previous.point.rationalArg, next.point.rationalArg, 0);
         next.phase = next.rationalPhase - m_model.delayDegrees(next.omega);

@@ -13,7 +13,8 @@ namespace velmora {
 // How finely the locus is sampled: the chart's extents, on which consecutive points lie at most
 // one pixel apart at 600 x 950 (and at most 2 degrees of phase apart while the locus is within
 // reach of the chart), and an optional frequency range that replaces the one chosen from the
-// loop.
+// loop for the locus only: the quantities of a loop are those of the whole loop, whatever is
+// drawn of it.
 struct AnalysisOptions {
     double gainMin = -30; // dB
     double gainMax = 40;
@@ -38,6 +39,9 @@ int AxisOrderBetween(const std::vector<AxisRoot> &axis, double a, double b);
 // The point of K R(j omega) exp(-j omega T) from r = K R(j omega) in double precision;
 // `closedLoop` false leaves the angle of 1 + G and the closed-loop gain at zero.
 QuickPoint QuickPointOf(std::complex<double> r, double omega, long double delay, bool closedLoop);
+// The same from r in extended precision, for values beyond the doubles.
+QuickPoint QuickPointOf(
+    std::complex<long double> r, double omega, long double delay, bool closedLoop);
 
 // exp(-j omega T), exactly 1 without a delay.
 std::complex<long double> DelayFactor(double omega, long double delay);

@@ -123,22 +123,31 @@ LoopAnalysis AnalyseResponse(
 {
     const LoopGain gain = LoopGain::fromDb(gainDb);
     LoopAnalysis analysis;
-    analysis.model = model->within(options.omegaMin.value_or(0),
-        options.omegaMax.value_or(std::numeric_limits<double>::infinity()));
+    analysis.model = std::move(model);
     analysis.gainDb = gainDb;
     const ResponseModel &loop = *analysis.model;
     LoopQuantities &q = analysis.quantities;
+    // The quantities come from the whole loop; the options' range only bounds what is drawn.
+    AnalysisOptions whole = options;
+    whole.omegaMin.reset();
+    whole.omegaMax.reset();
+    const double drawnLow = options.omegaMin.value_or(0);
+    const double drawnHigh = options.omegaMax.value_or(std::numeric_limits<double>::infinity());
 
     // Measured data: the points as given, and the quantities between them.
     if (const std::optional<std::vector<ResponseSample>> given = loop.givenSamples(gain)) {
-        analysis.locus = locusOf(*given);
-        if (given->size() < 2)
+        if (given->size() < 2) {
+            analysis.locus = locusOf(*given);
             return analysis;
+        }
         setStability(q,
             NyquistStability(
                 *given, GainCrossovers(*given, loop, gain, {}), loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
         readQuantities(*given, loop, gain, q);
+        for (const ResponseSample &s : *given)
+            if (s.omega >= drawnLow && s.omega <= drawnHigh)
+                analysis.locus.push_back({ s.omega, s.point.gainDb, s.phase });
         return analysis;
     }
 
@@ -149,7 +158,7 @@ LoopAnalysis AnalyseResponse(
     const std::optional<std::vector<std::complex<double>>> poles = loop.closedLoopPoles(gain);
     if (poles)
         analysis.closedLoopPoles = *poles;
-    const ResponseSampler sampler(loop, gain, *structure, options);
+    const ResponseSampler sampler(loop, gain, *structure, whole);
     const std::vector<double> estimates = GainCrossoverEstimates(loop, gain);
     const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, estimates);
     q.lowFrequencyClosedLoopDb = LowFrequencyClosedLoopDb(*structure);
@@ -166,17 +175,21 @@ LoopAnalysis AnalyseResponse(
         return analysis;
 
     // Drawn with the turns that bring the phase at the reported gain crossover nearest -180
-    // degrees; the locus is sampled densely where it falls on the chart.
+    // degrees; the locus is sampled densely where it falls on the chart, over the options' range
+    // when they give one.
     double reference = samples.front().phase;
-    if (q.gainCrossover) {
-        const auto after = std::upper_bound(samples.begin(), samples.end(), *q.gainCrossover,
-            [](double w, const ResponseSample &s) { return w < s.omega; });
-        reference = static_cast<double>(loop.phase(*q.gainCrossover, gain, *(after - 1)));
-    }
+    if (q.gainCrossover)
+        reference = static_cast<double>(loop.phase(
+            *q.gainCrossover, gain, SampleNear(samples, *q.gainCrossover, structure->axisRoots)));
     analysis.phaseShiftDeg = 360 * std::round((-180 - reference) / 360);
     const LocusWindow window { options.gainMin, options.gainMax,
         options.phaseMin - analysis.phaseShiftDeg, options.phaseMax - analysis.phaseShiftDeg };
-    analysis.locus = locusOf(sampler.dense(samples, window));
+    const bool ranged = options.omegaMin || options.omegaMax;
+    const std::vector<ResponseSample> drawn = ranged
+        ? ResponseSampler(loop, gain, *structure, options).coarse(analysis.closedLoopPoles)
+        : samples;
+    if (!drawn.empty())
+        analysis.locus = locusOf(sampler.dense(drawn, window));
     return analysis;
 }
 

@@ -47,6 +47,8 @@ struct LoopQuantities {
     // its frequency.
     std::optional<double> sensitivityPeakDb;
     std::optional<double> sensitivityPeakOmega;
+
+    bool operator==(const LoopQuantities &) const = default;
 };
 
 struct LoopAnalysis {
@@ -59,7 +61,7 @@ struct LoopAnalysis {
     // data, and where their count on the right is not the Nyquist count (the expanded polynomial
     // lost their digits).
     std::vector<std::complex<double>> closedLoopPoles;
-    // The loop as analysed (measured data within the analysed range), and the gain (dB) it was
+    // The loop as analysed (measured data: all of them), and the gain (dB) it was
     // analysed with: the loop can be evaluated at any frequency. Empty in an analysis made of
     // points only.
     std::shared_ptr<const ResponseModel> model;
@@ -92,8 +94,8 @@ LoopAnalysis AnalyseResponse(
 LoopAnalysis AnalyseLoop(
     const TransferFunction &loop, double gainDb, const AnalysisOptions &options);
 
-// Measured data, shifted by gainDb: the points as given (within the options' range), the
-// quantities by linear interpolation in log frequency between them, and stability by the
+// Measured data, shifted by gainDb: the points as given (those within the options' range drawn),
+// the quantities by linear interpolation in log frequency between them, and stability by the
 // Nyquist criterion on the data, for an open loop without right-half-plane poles whose
 // integrators show in its low-frequency phase (-90 degrees each).
 LoopAnalysis AnalyseMeasuredLoop(

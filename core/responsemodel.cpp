@@ -174,13 +174,18 @@ public:
         return p;
     }
 
+    // By the expanded polynomials in double precision where their value is a normal double, as
+    // typed in extended precision otherwise (far out in frequency, or a gain beyond the doubles).
     QuickPoint quickPoint(double omega, const LoopGain &gain, bool closedLoop) const override
     {
-        const std::optional<std::complex<double>> quick = m_loop->quickOnAxis(omega);
-        const std::complex<double> r = quick
-            ? static_cast<double>(gain.factor) * *quick
-            : std::complex<double>(gain.factor * m_loop->rationalValue(Complex(0, omega)));
-        return QuickPointOf(r, omega, m_delay, closedLoop);
+        if (const std::optional<std::complex<double>> quick = m_loop->quickOnAxis(omega)) {
+            const std::complex<double> r = static_cast<double>(gain.factor) * *quick;
+            const double norm = std::norm(r);
+            if (norm > 1e-290 && norm < 1e290)
+                return QuickPointOf(r, omega, m_delay, closedLoop);
+        }
+        return QuickPointOf(
+            gain.factor * m_loop->rationalValue(Complex(0, omega)), omega, m_delay, closedLoop);
     }
 
     long double delayDegrees(double omega) const override { return omega * m_delay * 180 / PiL; }
