@@ -107,6 +107,13 @@ public:
         if (whole.delay < 0)
             throw ExpressionError(
                 1, "avance exp(+Ts) refusée : le retard doit être positif ou nul");
+        if (whole.delay > 0 && whole.numerator.degree() > whole.denominator.degree())
+            throw ExpressionError(1,
+                "retard avec plus de zéros que de pôles : le degré du numérateur ("
+                    + std::to_string(whole.numerator.degree())
+                    + ") ne peut dépasser celui du dénominateur ("
+                    + std::to_string(whole.denominator.degree())
+                    + ") devant exp(-T*s), dont la boucle fermée n'aurait pas de sens");
         if (std::max(whole.numerator.degree(), whole.denominator.degree()) > MaxDegree)
             throw ExpressionError(
                 1, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");

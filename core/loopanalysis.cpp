@@ -27,6 +27,7 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
 {
     q.stable = s.stable;
     q.closedLoopRhpPoles = s.closedLoopRhpPoles;
+    q.closedLoopRhpPolesKind = s.kind;
 }
 
 // Margins from the samples, and the closed-loop peak and bandwidth when the closed loop is

@@ -6,6 +6,7 @@
 #include "core/frequencyresponse.h"
 #include "core/measuredresponse.h"
 #include "core/responsemodel.h"
+#include "core/stability.h"
 #include "core/transferfunction.h"
 
 #include <memory>
@@ -30,6 +31,7 @@ AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings);
 struct LoopQuantities {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
+    CountKind closedLoopRhpPolesKind = CountKind::Exact; // exact, a lower bound, or infinite
     std::vector<double> gainCrossovers; // |G| = 0 dB
     std::vector<double> phaseMargins; // degrees, 180 + phase reduced to (-180, 180]
     std::vector<double> phaseCrossovers; // phase = -180 + k 360

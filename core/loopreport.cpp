@@ -83,6 +83,12 @@ std::string jsonString(const std::string &text)
     return out + "\"";
 }
 
+// false for an exact count, true for a lower bound, null for an infinity.
+std::string atLeast(CountKind kind)
+{
+    return kind == CountKind::Exact ? "false" : kind == CountKind::AtLeast ? "true" : "null";
+}
+
 std::string jsonArray(const std::vector<double> &values)
 {
     std::string out = "[";
@@ -97,9 +103,14 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
 {
     const LoopQuantities &q = loop.quantities;
     std::vector<std::pair<std::string, std::string>> rows;
-    const std::string poles = q.closedLoopRhpPoles == 0
-        ? std::string("aucun pôle à partie réelle positive")
-        : std::to_string(q.closedLoopRhpPoles) + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle")
+    std::string poles;
+    if (q.closedLoopRhpPolesKind == CountKind::Infinite)
+        poles = "une infinité de pôles à partie réelle positive";
+    else if (q.closedLoopRhpPoles == 0 && q.closedLoopRhpPolesKind == CountKind::Exact)
+        poles = "aucun pôle à partie réelle positive";
+    else
+        poles = (q.closedLoopRhpPolesKind == CountKind::AtLeast ? "au moins " : "")
+            + std::to_string(q.closedLoopRhpPoles) + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle")
             + " à partie réelle positive";
     rows.emplace_back("boucle fermée", (q.stable ? "stable, " : "instable, ") + poles);
     rows.emplace_back("marge de gain",
@@ -166,6 +177,7 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += "{\"expression\": " + jsonString(loops[i].expression);
         out += ", \"stable\": " + std::string(q.stable ? "true" : "false");
         out += ", \"closed_loop_rhp_poles\": " + std::to_string(q.closedLoopRhpPoles);
+        out += ", \"closed_loop_rhp_poles_at_least\": " + atLeast(q.closedLoopRhpPolesKind);
         out += ", \"gain_margin_db\": " + jsonNumber(q.gainMarginDb);
         out += ", \"phase_crossover_rad_s\": " + jsonNumber(q.phaseCrossover);
         out += ", \"phase_margin_deg\": " + jsonNumber(q.phaseMarginDeg);

@@ -25,13 +25,18 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
 // A table per loop, in French, numbers with a decimal comma.
 std::string ReportText(const std::vector<ReportedLoop> &loops);
 
-// {"loops": [{"expression": ..., "stable": ..., "closed_loop_rhp_poles": ..., "gain_margin_db":
+// {"loops": [{"expression": ..., "stable": ..., "closed_loop_rhp_poles": ...,
+// "closed_loop_rhp_poles_at_least": ..., "gain_margin_db":
 // ..., "phase_crossover_rad_s": ..., "phase_margin_deg": ..., "gain_crossover_rad_s": ...,
 // "peak_db": ..., "peak_rad_s": ..., "bandwidth_rad_s": ..., "gain_crossovers_rad_s": [...],
 // "phase_crossovers_rad_s": [...], "sensitivity_peak_db": ..., "sensitivity_peak_rad_s": ...,
 // "step_final_value": ..., "step_overshoot_percent": ..., "step_peak_time_s": ...,
 // "step_rise_time_s": ..., "step_settling_time_s": ...}]}, numbers in their shortest exact form,
 // null where a quantity does not exist (the step figures and Ms of an unstable closed loop).
+// closed_loop_rhp_poles is always a number: the count of closed-loop poles in the right
+// half-plane, exact when closed_loop_rhp_poles_at_least is false, a lower bound when it is true;
+// null says there are infinitely many (a delay times a proper rational part whose gain tends to
+// 1 or more), the number then being some of them.
 std::string ReportJson(const std::vector<ReportedLoop> &loops);
 
 } // namespace velmora

@@ -101,6 +101,14 @@ ClosedLoopStability NyquistStability(const std::vector<ResponseSample> &samples,
         }
         touches = touches || (st.integrators == 0 && st.lowGain == -1)
             || (st.excess == 0 && st.highGain == -1) || st.sharedAxisRoot;
+        if (st.delay > 0 && st.excess == 0 && high >= 1) {
+            // G(j w) keeps turning at |G| >= 1: the zeros of 1 + G go on without end.
+            walk.endAngle
+                = OnePlusAngle(last.point.gainDb, last.phase, walk.startsAbove != oddCrossovers);
+            s.kind = CountKind::Infinite;
+            s.closedLoopRhpPoles = std::max(1, NyquistCount(walk));
+            return s;
+        }
     } else {
         const int integrators = std::max(0, static_cast<int>(std::lround(-first.phase / 90)));
         walk.integrators = integrators;

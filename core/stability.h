@@ -10,9 +10,17 @@
 
 namespace velmora {
 
+// How well a count is known.
+enum class CountKind {
+    Exact,
+    AtLeast, // a lower bound: the count is this or more
+    Infinite, // infinitely many: the count given is a number of them (at least 1)
+};
+
 struct ClosedLoopStability {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
+    CountKind kind = CountKind::Exact;
 };
 
 // From the closed-loop poles: those beyond AxisTolerance of their modulus (at least 1) to the
@@ -46,9 +54,11 @@ int NyquistCount(const NyquistWalk &walk);
 // exact), from the samples that unwrap its phase. With the structure of a rational loop (its
 // integrators, low- and high-frequency gains, open-loop right-half-plane poles), the walk runs
 // from omega -> 0+ to infinity; a crossover where G is within 1e-12 of -1, or a root on the axis
-// shared by N and D, makes the loop not stable. Without it, measured data: an open loop without
-// right-half-plane poles whose integrators show in the low-frequency phase, -90 degrees each, the
-// walk from the first point to the last.
+// shared by N and D, makes the loop not stable. With a delay and a proper rational part whose
+// gain tends to 1 or more at high frequency, 1 + G has infinitely many zeros on the right: the
+// count is Infinite, the walk's over the samples given as some of them. Without it, measured data:
+// an open loop without right-half-plane poles whose integrators show in the low-frequency phase,
+// -90 degrees each, the walk from the first point to the last.
 ClosedLoopStability NyquistStability(const std::vector<ResponseSample> &samples,
     const std::vector<double> &gainCrossovers, const ResponseModel &model, const LoopGain &gain,
     const std::optional<LoopStructure> &structure);

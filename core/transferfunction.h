@@ -51,8 +51,9 @@ class TransferFunction {
 public:
     // Throws ExpressionError for any text that does not fit, for a text longer than
     // MaxExpressionLength characters, for a denominator that is identically zero ("dénominateur
-    // nul"), for a time advance, and at the operation that reaches it, for a degree above 60 or
-    // a coefficient of the expanded numerator or denominator that is not zero or a double of
+    // nul"), for a time advance, for a delay times a rational part with more zeros than poles
+    // (its closed loop has no meaning), and at the operation that reaches it, for a degree above 60
+    // or a coefficient of the expanded numerator or denominator that is not zero or a double of
     // normal size ("coefficient hors limites": about 2.2e-308 to 1.8e308 in magnitude; a number
     // typed below that is "trop petit", above "trop grand").
     static TransferFunction parse(std::string_view text);

@@ -69,7 +69,7 @@ TEST(ExpressionParser, FactorsAsTyped)
         { "1/((s+1)^2)^3/s^0", {}, { { { 1, 1 }, 6 } } },
         { "1/(s+1) + 2/(s+2)", { { { 4, 3 }, 1 } }, { { { 1, 1 }, 1 }, { { 2, 1 }, 1 } } },
         { "1/(s+1) + 2/(s+1)", {}, { { { 1, 1 }, 1 } } },
-        { "(s^2+2*s+5)^2*exp(-s)/s^3", { { { 5, 2, 1 }, 2 } }, { { { 0, 1 }, 3 } } },
+        { "(s^2+2*s+5)^2*exp(-s)/s^4", { { { 5, 2, 1 }, 2 } }, { { { 0, 1 }, 4 } } },
         { "0*s/(s+1)", {}, { { { 1, 1 }, 1 } } },
     };
     for (const auto &c : cases) {
@@ -195,6 +195,9 @@ TEST(ExpressionParser, RefusedWithTheColumnAndWhatWasExpected)
         { "3..", 3, "au lieu de « . »" },
         { "1e5000", 1, "nombre trop grand" },
         { "exp(-1e999s)", 6, "nombre trop grand" },
+        { "0.1*s*exp(-1e3*s)", 1, "retard avec plus de zéros que de pôles" },
+        { "exp(-s)*(s+1)^2/(s+2)", 1, "degré du numérateur (2)" },
+        { "exp(-0.5*s)*s^3/(s^2+1)", 1, "celui du dénominateur (2)" },
         { "1,s", 2, "au lieu de « , »" }, // a comma elsewhere is no decimal point
         { ",5*s", 1, "au lieu de « , »" },
         { "0.5,5*s", 4, "au lieu de « , »" },

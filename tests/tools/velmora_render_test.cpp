@@ -304,11 +304,12 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
     ASSERT_EQ(document.object().keys(), QStringList { "loops" });
     const QJsonArray loops = document.object()["loops"].toArray();
     ASSERT_EQ(loops.size(), 3);
-    const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles", "expression",
-        "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_margin_db", "peak_db", "peak_rad_s",
-        "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg",
-        "sensitivity_peak_db", "sensitivity_peak_rad_s", "stable", "step_final_value",
-        "step_overshoot_percent", "step_peak_time_s", "step_rise_time_s", "step_settling_time_s" };
+    const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles",
+        "closed_loop_rhp_poles_at_least", "expression", "gain_crossover_rad_s",
+        "gain_crossovers_rad_s", "gain_margin_db", "peak_db", "peak_rad_s", "phase_crossover_rad_s",
+        "phase_crossovers_rad_s", "phase_margin_deg", "sensitivity_peak_db",
+        "sensitivity_peak_rad_s", "stable", "step_final_value", "step_overshoot_percent",
+        "step_peak_time_s", "step_rise_time_s", "step_settling_time_s" };
     for (int i = 0; i < 3; ++i) {
         const QJsonObject loop = loops[i].toObject();
         EXPECT_EQ(loop.keys(), fields);
@@ -317,6 +318,7 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
             = AnalyseLoop(TransferFunction::parse(expressions[i]), i == 0 ? 1.5 : 0, {}).quantities;
         EXPECT_EQ(loop["stable"].toBool(), q.stable);
         EXPECT_EQ(loop["closed_loop_rhp_poles"].toInt(), q.closedLoopRhpPoles);
+        EXPECT_EQ(loop["closed_loop_rhp_poles_at_least"], QJsonValue(false));
         const auto same = [&](const char *key, const std::optional<double> &v) {
             if (v)
                 EXPECT_EQ(loop[key].toDouble(), *v) << key; // shortest exact text reads back
