@@ -30,12 +30,13 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
     q.closedLoopRhpPolesKind = s.kind;
 }
 
-// Margins from the samples, and the closed-loop peak and bandwidth when the closed loop is
+// Margins at the crossovers, and the closed-loop peak and bandwidth when the closed loop is
 // stable and its low-frequency gain known.
 void readQuantities(const std::vector<ResponseSample> &samples, const ResponseModel &model,
-    const LoopGain &gain, LoopQuantities &q)
+    const LoopGain &gain, const std::vector<double> &gainCrossovers,
+    const std::vector<double> &phaseEstimates, LoopQuantities &q)
 {
-    Margins m = ReadMargins(samples, model, gain);
+    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates);
     q.gainCrossovers = std::move(m.gainCrossovers);
     q.phaseMargins = std::move(m.phaseMargins);
     q.phaseCrossovers = std::move(m.phaseCrossovers);
@@ -141,11 +142,10 @@ LoopAnalysis AnalyseResponse(
             analysis.locus = locusOf(*given);
             return analysis;
         }
-        setStability(q,
-            NyquistStability(
-                *given, GainCrossovers(*given, loop, gain, {}), loop, gain, std::nullopt));
+        const std::vector<double> crossovers = GainCrossovers(*given, loop, gain, {});
+        setStability(q, NyquistStability(*given, crossovers, loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
-        readQuantities(*given, loop, gain, q);
+        readQuantities(*given, loop, gain, crossovers, {}, q);
         for (const ResponseSample &s : *given)
             if (s.omega >= drawnLow && s.omega <= drawnHigh)
                 analysis.locus.push_back({ s.omega, s.point.gainDb, s.phase });
@@ -160,18 +160,21 @@ LoopAnalysis AnalyseResponse(
     if (poles)
         analysis.closedLoopPoles = *poles;
     const ResponseSampler sampler(loop, gain, *structure, whole);
-    const std::vector<double> estimates = GainCrossoverEstimates(loop, gain);
-    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, estimates);
+    // The crossings a rational loop's polynomials place, at any frequency, are sampled too.
+    const std::vector<double> gainEstimates = GainCrossoverEstimates(loop, gain);
+    const std::vector<double> phaseEstimates = PhaseCrossoverEstimates(loop, gain);
+    std::vector<double> crossings = gainEstimates;
+    crossings.insert(crossings.end(), phaseEstimates.begin(), phaseEstimates.end());
+    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, crossings);
+    const std::vector<double> gainCrossovers = GainCrossovers(samples, loop, gain, gainEstimates);
     q.lowFrequencyClosedLoopDb = LowFrequencyClosedLoopDb(*structure);
     // The closed-loop count from the walk of 1 + G on the loop as typed; the roots of K N + D,
     // which lose digits where the expanded polynomial does, are kept only where they agree.
     if (!samples.empty())
-        setStability(q,
-            NyquistStability(
-                samples, GainCrossovers(samples, loop, gain, estimates), loop, gain, structure));
+        setStability(q, NyquistStability(samples, gainCrossovers, loop, gain, structure));
     if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
         analysis.closedLoopPoles.clear();
-    readQuantities(samples, loop, gain, q);
+    readQuantities(samples, loop, gain, gainCrossovers, phaseEstimates, q);
     if (samples.empty())
         return analysis;
 

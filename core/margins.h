@@ -33,10 +33,20 @@ std::vector<double> GainCrossovers(const std::vector<ResponseSample> &samples,
 // GainCrossovers. None for measured data.
 std::vector<double> GainCrossoverEstimates(const ResponseModel &model, const LoopGain &gain);
 
-// Every crossing of 0 dB and of the levels -180 + k 360 degrees between consecutive samples,
-// refined on the model to full double precision from the bracket the samples give. A sample
-// exactly at 0 dB counts as below, so that a crossing is found once, where the sign changes.
-Margins ReadMargins(
-    const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain);
+// Where the positive roots of a rational loop's phase polynomial are, in rad/s: the estimates for
+// PhaseCrossovers. None with a delay or for measured data.
+std::vector<double> PhaseCrossoverEstimates(const ResponseModel &model, const LoopGain &gain);
+
+// Every frequency where the phase reaches a level -180 + k 360, increasing, refined on the exact
+// evaluation: around each estimate (G real there, at a level rather than at 0 + k 360), and for
+// every level the samples reach between two of them that no crossing found there explains.
+std::vector<double> PhaseCrossovers(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates);
+
+// The margins at the gain crossovers given and at the phase crossovers found from the estimates
+// and the samples (see PhaseCrossovers), each with its margin.
+Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseModel &model,
+    const LoopGain &gain, const std::vector<double> &gainCrossovers,
+    const std::vector<double> &phaseEstimates = {});
 
 } // namespace velmora

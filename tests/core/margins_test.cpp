@@ -22,9 +22,11 @@ Margins marginsOf(const std::string &text, double gainDb)
     const LoopGain gain = LoopGain::fromDb(gainDb);
     const LoopStructure structure = *model->structure(gain);
     const ResponseSampler sampler(*model, gain, structure, {});
-    return ReadMargins(
-        sampler.coarse(model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {})),
-        *model, gain);
+    const std::vector<ResponseSample> samples = sampler.coarse(
+        model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {}));
+    return ReadMargins(samples, *model, gain,
+        GainCrossovers(samples, *model, gain, GainCrossoverEstimates(*model, gain)),
+        PhaseCrossoverEstimates(*model, gain));
 }
 
 // K / (s (s + 1) (s + 2)) reaches -180 degrees at sqrt(2) rad/s, where its gain is K / 6; K / (s
@@ -73,7 +75,8 @@ TEST(Margins, OnMeasuredPointsExactly)
         MeasuredResponse { { 1, 2, 4 }, { 6, 0, -6 }, { -150, -170, -190 } });
     const auto model = MakeMeasuredModel(data);
     const LoopGain gain = LoopGain::fromDb(0);
-    const Margins m = ReadMargins(*model->givenSamples(gain), *model, gain);
+    const std::vector<ResponseSample> samples = *model->givenSamples(gain);
+    const Margins m = ReadMargins(samples, *model, gain, GainCrossovers(samples, *model, gain, {}));
     ASSERT_EQ(m.gainCrossovers.size(), 1u);
     EXPECT_EQ(m.gainCrossovers[0], 2);
     EXPECT_NEAR(m.phaseMargins[0], 10, 1e-12);
