@@ -34,9 +34,13 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
 // stable and its low-frequency gain known.
 void readQuantities(const std::vector<ResponseSample> &samples, const ResponseModel &model,
     const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &phaseEstimates, LoopQuantities &q)
+    const std::vector<double> &phaseEstimates, const ResponseSampler *sampler, LoopQuantities &q)
 {
-    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates);
+    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates, sampler);
+    q.gainCrossoverCount = m.gainCrossoverCount;
+    q.gainCrossoverCountKind = m.gainCrossoverCountKind;
+    q.phaseCrossoverCount = m.phaseCrossoverCount;
+    q.phaseCrossoverCountKind = m.phaseCrossoverCountKind;
     q.gainCrossovers = std::move(m.gainCrossovers);
     q.phaseMargins = std::move(m.phaseMargins);
     q.phaseCrossovers = std::move(m.phaseCrossovers);
@@ -145,7 +149,7 @@ LoopAnalysis AnalyseResponse(
         const std::vector<double> crossovers = GainCrossovers(*given, loop, gain, {});
         setStability(q, NyquistStability(*given, crossovers, loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
-        readQuantities(*given, loop, gain, crossovers, {}, q);
+        readQuantities(*given, loop, gain, crossovers, {}, nullptr, q);
         for (const ResponseSample &s : *given)
             if (s.omega >= drawnLow && s.omega <= drawnHigh)
                 analysis.locus.push_back({ s.omega, s.point.gainDb, s.phase });
@@ -174,7 +178,7 @@ LoopAnalysis AnalyseResponse(
         setStability(q, NyquistStability(samples, gainCrossovers, loop, gain, structure));
     if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
         analysis.closedLoopPoles.clear();
-    readQuantities(samples, loop, gain, gainCrossovers, phaseEstimates, q);
+    readQuantities(samples, loop, gain, gainCrossovers, phaseEstimates, &sampler, q);
     if (samples.empty())
         return analysis;
 

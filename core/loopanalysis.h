@@ -27,7 +27,8 @@ struct ResponsePoint {
 AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings);
 
 // What an engineer reads of a loop. Frequencies in rad/s. Crossovers are listed in increasing
-// frequency, with the margin found there; the reported margins are those of smallest magnitude.
+// frequency, with the margin found there, the first MaxListedCrossovers (100) of each; the
+// reported margins are those of smallest magnitude among all of them.
 struct LoopQuantities {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
@@ -40,6 +41,12 @@ struct LoopQuantities {
     std::optional<double> phaseCrossover;
     std::optional<double> phaseMarginDeg;
     std::optional<double> gainCrossover;
+    // How many crossovers there are, listed or not: exact, or infinitely many phase crossovers
+    // with a delay (the count then those found).
+    int gainCrossoverCount = 0;
+    CountKind gainCrossoverCountKind = CountKind::Exact;
+    int phaseCrossoverCount = 0;
+    CountKind phaseCrossoverCountKind = CountKind::Exact;
     // Closed loop T = G / (1 + G), for a stable closed loop only.
     std::optional<double> peakDb; // the largest |T| over omega >= 0
     std::optional<double> peakOmega; // 0 when that is the low-frequency limit

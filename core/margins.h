@@ -1,15 +1,21 @@
 // core/margins.h — gain and phase crossovers of a sampled loop and its margins (core layer)
 #pragma once
 
+#include "core/frequencyresponse.h"
 #include "core/responsemodel.h"
+#include "core/stability.h"
 
 #include <optional>
 #include <vector>
 
 namespace velmora {
 
-// Frequencies in rad/s, listed in increasing frequency with the margin found there; the reported
-// margins are those of smallest magnitude (the first of equals).
+// The crossovers listed: the first ones in frequency, at most this many of each.
+constexpr std::size_t MaxListedCrossovers = 100;
+
+// Frequencies in rad/s, listed in increasing frequency with the margin found there (the first
+// MaxListedCrossovers of each); the reported margins are those of smallest magnitude among all
+// the crossovers (the first of equals), listed or not.
 struct Margins {
     std::vector<double> gainCrossovers; // |G| = 0 dB
     std::vector<double> phaseMargins; // degrees, 180 + phase reduced to (-180, 180]
@@ -19,6 +25,12 @@ struct Margins {
     std::optional<double> phaseCrossover;
     std::optional<double> phaseMarginDeg;
     std::optional<double> gainCrossover;
+    // How many crossovers there are: exactly, or with a delay (whose phase falls without end)
+    // infinitely many phase crossovers, the count then those found.
+    int gainCrossoverCount = 0;
+    CountKind gainCrossoverCountKind = CountKind::Exact;
+    int phaseCrossoverCount = 0;
+    CountKind phaseCrossoverCountKind = CountKind::Exact;
 };
 
 // Every frequency where |K G| crosses 0 dB, increasing, refined on the exact evaluation to full
@@ -43,10 +55,20 @@ std::vector<double> PhaseCrossoverEstimates(const ResponseModel &model, const Lo
 std::vector<double> PhaseCrossovers(const std::vector<ResponseSample> &samples,
     const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates);
 
-// The margins at the gain crossovers given and at the phase crossovers found from the estimates
-// and the samples (see PhaseCrossovers), each with its margin.
+// Where |K G| of a rational loop may have a top or a bottom, in rad/s: the positive roots of the
+// derivative of |K N(j w)|^2 / |D(j w)|^2 in x = w^2. None for measured data.
+std::vector<double> GainExtremaEstimates(const ResponseModel &model, const LoopGain &gain);
+
+// The margins at the gain crossovers given and at the phase crossovers found. Without a delay,
+// from the estimates and the samples (see PhaseCrossovers). With one (`sampler` the one that
+// took the coarse samples), the phase falls without end and the crossovers with it: they are
+// listed from the lowest frequency, filled between the coarse samples, up to the first
+// MaxListedCrossovers; beyond, the one of smallest gain margin lies next to an end of a stretch
+// where |G| rises or falls (a gain crossover, a top or a bottom of |G|, the end of the samples),
+// and two turns of the delay on each side of every end are filled. The work is bounded however
+// long the delay.
 Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseModel &model,
     const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &phaseEstimates = {});
+    const std::vector<double> &phaseEstimates = {}, const ResponseSampler *sampler = nullptr);
 
 } // namespace velmora

@@ -109,6 +109,14 @@ std::vector<long double> product(
     return c;
 }
 
+std::vector<long double> derivative(const std::vector<long double> &a)
+{
+    std::vector<long double> d;
+    for (std::size_t k = 1; k < a.size(); ++k)
+        d.push_back(static_cast<long double>(k) * a[k]);
+    return d;
+}
+
 // a + factor b, and a + factor x b.
 std::vector<long double> sum(
     std::vector<long double> a, const std::vector<long double> &b, long double factor, int shift)
@@ -171,6 +179,9 @@ public:
             c *= gain.factor * gain.factor;
         p.gain = sum(sum(p.gain, product(de, de), -1, 0), product(od, od), -1, 1);
         p.phase = sum(product(no, de), product(ne, od), -1, 0);
+        const std::vector<long double> n2 = sum(product(ne, ne), product(no, no), 1, 1);
+        const std::vector<long double> d2 = sum(product(de, de), product(od, od), 1, 1);
+        p.gainExtrema = sum(product(derivative(n2), d2), product(n2, derivative(d2)), -1, 0);
         return p;
     }
 

@@ -73,6 +73,8 @@ struct LoopStructure {
 struct CrossingPolynomials {
     std::vector<long double> gain;
     std::vector<long double> phase;
+    // The derivative of |N(j w)|^2 / |D(j w)|^2 in x times |D(j w)|^4: its tops and bottoms.
+    std::vector<long double> gainExtrema;
 };
 
 // An open loop as the analysis sees it. The quick functions (double precision) place samples

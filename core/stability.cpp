@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace velmora {
@@ -23,7 +24,7 @@ ClosedLoopStability StabilityOfPoles(const std::vector<std::complex<double>> &po
     return s;
 }
 
-int NyquistCount(const NyquistWalk &walk)
+long long NyquistCount(const NyquistWalk &walk)
 {
     bool above = walk.startsAbove;
     double from = walk.startAngle;
@@ -38,7 +39,7 @@ int NyquistCount(const NyquistWalk &walk)
     }
     turn += walk.endAngle - from;
     const double total = 2 * turn - 180.0 * walk.integrators;
-    return std::max(0, walk.openLoopRhpPoles - static_cast<int>(std::lround(total / 360)));
+    return std::max(0LL, walk.openLoopRhpPoles - std::llround(total / 360));
 }
 
 const ResponseSample &SampleNear(const std::vector<ResponseSample> &samples, double omega,
@@ -106,7 +107,8 @@ ClosedLoopStability NyquistStability(const std::vector<ResponseSample> &samples,
             walk.endAngle
                 = OnePlusAngle(last.point.gainDb, last.phase, walk.startsAbove != oddCrossovers);
             s.kind = CountKind::Infinite;
-            s.closedLoopRhpPoles = std::max(1, NyquistCount(walk));
+            s.closedLoopRhpPoles = static_cast<int>(
+                std::clamp<long long>(NyquistCount(walk), 1, std::numeric_limits<int>::max()));
             return s;
         }
     } else {
@@ -118,7 +120,13 @@ ClosedLoopStability NyquistStability(const std::vector<ResponseSample> &samples,
             : OnePlusAngle(first.point.gainDb, first.phase, walk.startsAbove);
         walk.endAngle = OnePlusAngle(last.point.gainDb, last.phase, last.point.gainDb > 0);
     }
-    s.closedLoopRhpPoles = NyquistCount(walk);
+    // Beyond the ints (a delay turning G billions of times above 0 dB), the largest is said to be
+    // a lower bound.
+    const long long count = NyquistCount(walk);
+    s.closedLoopRhpPoles
+        = static_cast<int>(std::min<long long>(count, std::numeric_limits<int>::max()));
+    if (count > std::numeric_limits<int>::max())
+        s.kind = CountKind::AtLeast;
     s.stable = s.closedLoopRhpPoles == 0 && !touches;
     return s;
 }

@@ -48,7 +48,7 @@ struct NyquistWalk {
 // Closed-loop poles in the right half-plane: Z = P - (2 Theta - 180 integrators) / 360, with
 // Theta the turn of 1 + G along the walk (the negative frequencies turn it as much again, the
 // indentation around s = 0 by -180 degrees an integrator). At least 0.
-int NyquistCount(const NyquistWalk &walk);
+long long NyquistCount(const NyquistWalk &walk);
 
 // The stability of a closed loop whose open loop crosses 0 dB at `gainCrossovers` (increasing,
 // exact), from the samples that unwrap its phase. With the structure of a rational loop (its

@@ -52,9 +52,11 @@ TEST(Wrap180, IntoTheHalfOpenTurnAndTheQuickOneWithinAnUlp)
 }
 
 // What the margins and the Nyquist count rely on: between coarse samples, at most 90 degrees of
-// phase (with and without the delay) and 20 degrees of the angle of 1 + G, except across a root
-// on the axis, open-loop (where the phase jumps) or closed-loop (where the angle of 1 + G does).
-TEST(ResponseSampler, CoarseSamplesKeepTheirSteps)
+// phase without the delay, and without a delay 20 degrees of the angle of 1 + G; with a delay,
+// the fill between two coarse samples keeps 90 degrees of phase with the delay and 20 degrees of
+// the angle of 1 + G; except across a root on the axis, open-loop (where the phase jumps) or
+// closed-loop (where the angle of 1 + G does).
+TEST(ResponseSampler, CoarseSamplesAndFillsKeepTheirSteps)
 {
     for (const char *text : Loops) {
         SCOPED_TRACE(text);
@@ -67,8 +69,18 @@ TEST(ResponseSampler, CoarseSamplesKeepTheirSteps)
         const ResponseSampler sampler(*model, gain, structure, options);
         const std::vector<std::complex<double>> poles
             = model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {});
-        const std::vector<ResponseSample> samples = sampler.coarse(poles);
-        ASSERT_GT(samples.size(), 20u);
+        const std::vector<ResponseSample> coarse = sampler.coarse(poles);
+        ASSERT_GT(coarse.size(), 20u);
+        const bool delayed = function->delay() > 0;
+        std::vector<ResponseSample> samples;
+        for (std::size_t i = 0; i + 1 < coarse.size(); ++i) {
+            const std::vector<ResponseSample> filled = delayed
+                ? sampler.fill(coarse[i], coarse[i + 1], 100000)
+                : std::vector<ResponseSample> { coarse[i], coarse[i + 1] };
+            EXPECT_EQ(filled.front().omega, coarse[i].omega);
+            EXPECT_EQ(filled.back().omega, coarse[i + 1].omega);
+            samples.insert(samples.end(), filled.begin() + (i == 0 ? 0 : 1), filled.end());
+        }
         for (std::size_t i = 1; i < samples.size(); ++i) {
             const ResponseSample &a = samples[i - 1];
             const ResponseSample &b = samples[i];

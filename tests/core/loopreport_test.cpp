@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 using namespace velmora;
@@ -43,6 +44,42 @@ TEST(LoopReport, ClosedLoopPolesExactAtLeastOrInfinite)
         EXPECT_EQ(row(loop, "boucle fermée"), c.text);
         EXPECT_NE(ReportJson({ loop }).find(c.json), std::string::npos) << ReportJson({ loop });
     }
+}
+
+// The crossovers listed, and how many there are: all listed, the first of more, or infinitely
+// many.
+TEST(LoopReport, CrossoverCountsInRowsAndJson)
+{
+    ReportedLoop loop { "G", {} };
+    LoopQuantities &q = loop.quantities;
+    EXPECT_EQ(row(loop, "croisements de phase (-180°)"), "aucun");
+    q.phaseCrossovers = { 1.5, 2.5 };
+    q.phaseCrossoverCount = 2;
+    EXPECT_EQ(row(loop, "croisements de phase (-180°)"), "1.5 ; 2.5 rad/s");
+    q.phaseCrossoverCount = 1592;
+    EXPECT_EQ(
+        row(loop, "croisements de phase (-180°)"), "1.5 ; 2.5 rad/s (les 2 premiers sur 1592)");
+    q.phaseCrossoverCountKind = CountKind::Infinite;
+    EXPECT_EQ(row(loop, "croisements de phase (-180°)"),
+        "1.5 ; 2.5 rad/s ; une infinité (les 2 premiers listés)");
+    q.gainCrossovers = { 3 };
+    q.gainCrossoverCount = 1;
+    const std::string json = ReportJson({ loop });
+    for (const char *field :
+        { "\"gain_crossover_count\": 1, \"gain_crossover_count_at_least\": false",
+            "\"phase_crossover_count\": 1592, \"phase_crossover_count_at_least\": null" })
+        EXPECT_NE(json.find(field), std::string::npos) << json;
+}
+
+// Beyond the ints, a count is a lower bound: K exp(-T s) / s with K T = 1e11 has about 3.2e10
+// closed-loop poles on the right.
+TEST(LoopReport, CountsBeyondTheIntsAreLowerBounds)
+{
+    const LoopQuantities q
+        = AnalyseLoop(TransferFunction::parse("1e4/s*exp(-1e7*s)"), 0, {}).quantities;
+    EXPECT_EQ(q.closedLoopRhpPolesKind, CountKind::AtLeast);
+    EXPECT_EQ(q.closedLoopRhpPoles, std::numeric_limits<int>::max());
+    EXPECT_FALSE(q.stable);
 }
 
 // A delay times a proper rational part whose gain tends to 1 or more: infinitely many poles on
