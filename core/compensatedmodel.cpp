@@ -109,6 +109,20 @@ public:
         return std::nullopt;
     }
 
+    std::optional<CrossingPolynomials> crossingPolynomials(const LoopGain &gain) const override
+    {
+        const std::optional<CrossingPolynomials> plant = m_plant->crossingPolynomials(gain);
+        if (!plant)
+            return std::nullopt;
+        Polynomial numerator({ 1 });
+        for (const Polynomial &p : m_response.numeratorFactors())
+            numerator = numerator * p;
+        Polynomial denominator({ 1 });
+        for (const Polynomial &p : m_response.denominatorFactors())
+            denominator = denominator * p;
+        return TimesRational(*plant, m_response.gain(), numerator, denominator);
+    }
+
     QuickPoint quickPoint(double omega, const LoopGain &gain, bool closedLoop) const override
     {
         const QuickPoint p = m_plant->quickPoint(omega, gain, false);

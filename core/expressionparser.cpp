@@ -20,13 +20,43 @@ constexpr int MaxDegree = 60;
 // Parentheses and signs nest at most so deep: the parser recurses once per level, and a
 // pasted wall of "(" must be refused, not overflow the stack.
 constexpr int MaxNesting = 200;
+// The size of the numbers and of the coefficients of the expanded numerator and denominator.
+constexpr const char *CoefficientRange = "de 2.3e-308 à 1.7e308 en valeur absolue, ou 0";
 
-// A subexpression reduced to N / D * exp(-T s).
+using Factors = std::vector<TypedFactor>;
+
+// A subexpression reduced to N / D * exp(-T s), with the factors of N and of D as typed: each is
+// a constant times the product of its factors.
 struct Reduced {
     Polynomial numerator;
     Polynomial denominator;
     long double delay = 0;
+    Factors numeratorFactors {};
+    Factors denominatorFactors {};
 };
+
+// The factors of a product: those of both, a factor typed in both counted once more often.
+Factors merged(Factors a, const Factors &b, int power = 1)
+{
+    for (const TypedFactor &f : b) {
+        if (power == 0)
+            break;
+        const auto same = std::find_if(a.begin(), a.end(), [&](const TypedFactor &g) {
+            return g.polynomial.coefficients() == f.polynomial.coefficients();
+        });
+        if (same != a.end())
+            same->multiplicity += power * f.multiplicity;
+        else
+            a.push_back({ f.polynomial, power * f.multiplicity });
+    }
+    return a;
+}
+
+// A polynomial as one factor, or none when it is a constant.
+Factors single(const Polynomial &p)
+{
+    return p.degree() >= 1 ? Factors { { p, 1 } } : Factors {};
+}
 
 std::string quoted(std::string_view text)
 {
@@ -57,6 +87,14 @@ public:
 
     TransferFunction parse()
     {
+        int characters = 0;
+        for (std::size_t i = 0; i < m_text.size(); ++i) {
+            characters += (static_cast<unsigned char>(m_text[i]) & 0xC0) == 0x80 ? 0 : 1;
+            if (characters > MaxExpressionLength)
+                throw ExpressionError(MaxExpressionLength + 1,
+                    "expression trop longue (" + std::to_string(MaxExpressionLength)
+                        + " caractères au plus)");
+        }
         skipBlanks();
         if (atEnd())
             throw ExpressionError(1, "expression vide");
@@ -70,6 +108,13 @@ public:
         if (whole.delay < 0)
             throw ExpressionError(
                 1, "avance exp(+Ts) refusée : le retard doit être positif ou nul");
+        if (whole.delay > 0 && whole.numerator.degree() > whole.denominator.degree())
+            throw ExpressionError(1,
+                "retard avec plus de zéros que de pôles : le degré du numérateur ("
+                    + std::to_string(whole.numerator.degree())
+                    + ") ne peut dépasser celui du dénominateur ("
+                    + std::to_string(whole.denominator.degree())
+                    + ") devant exp(-T*s), dont la boucle fermée n'aurait pas de sens");
         if (std::max(whole.numerator.degree(), whole.denominator.degree()) > MaxDegree)
             throw ExpressionError(
                 1, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
@@ -78,6 +123,8 @@ public:
         function.m_numerator = std::move(whole.numerator);
         function.m_denominator = std::move(whole.denominator);
         function.m_delay = whole.delay;
+        function.m_numeratorFactors = std::move(whole.numeratorFactors);
+        function.m_denominatorFactors = std::move(whole.denominatorFactors);
         function.m_program = std::move(m_program);
         function.prepareQuickParts();
         return function;
@@ -103,9 +150,17 @@ private:
     int column() const { return columnOf(m_position); }
     bool atEnd() const { return m_position >= m_text.size(); }
     char peek() const { return atEnd() ? '\0' : m_text[m_position]; }
-    // The character at the current position, whole, for messages.
+    // The character at the current position, whole, for messages; a control character is
+    // written as an escape (\0, \x01), since a NUL would end the message's C string.
     std::string character() const
     {
+        const unsigned char first = static_cast<unsigned char>(peek());
+        if (first == 0)
+            return "\\0";
+        if (first < 0x20 || first == 0x7F) {
+            constexpr char Hex[] = "0123456789ABCDEF";
+            return std::string("\\x") + Hex[first >> 4] + Hex[first & 0xF];
+        }
         std::size_t end = m_position + 1;
         while (end < m_text.size() && (static_cast<unsigned char>(m_text[end]) & 0xC0) == 0x80)
             ++end;
@@ -161,7 +216,7 @@ private:
             const std::size_t where = m_position++;
             Reduced right = product();
             emit(op == '+' ? Step::Add : Step::Subtract);
-            left = add(left, right, op == '-', where);
+            left = checked(add(left, right, op == '-', where), where);
         }
     }
 
@@ -178,17 +233,18 @@ private:
                 Reduced right = signedFactor();
                 if (op == '*') {
                     emit(Step::Multiply);
-                    left = multiply(left, right);
+                    left = checked(multiply(left, right), where);
                 } else {
                     if (right.numerator.isZero())
                         failAt(where, "dénominateur nul");
                     emit(Step::Divide);
-                    left = divide(left, right);
+                    left = checked(divide(left, right), where);
                 }
             } else if (op == 's' || op == '(' || startsWord("exp")) {
+                const std::size_t where = m_position;
                 Reduced right = power();
                 emit(Step::Multiply);
-                left = multiply(left, right);
+                left = checked(multiply(left, right), where);
             } else {
                 return left;
             }
@@ -252,10 +308,13 @@ private:
         emit(Step::Power, 0, exponent);
         Reduced result { Polynomial::constant(1), Polynomial::constant(1), 0 };
         for (int i = 0; i < exponent; ++i) {
-            result = multiply(result, base);
-            if (std::max(result.numerator.degree(), result.denominator.degree()) > MaxDegree)
-                failAt(start, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+            result.numerator = result.numerator * base.numerator;
+            result.denominator = result.denominator * base.denominator;
+            result = checked(std::move(result), start);
         }
+        result.delay = exponent * base.delay;
+        result.numeratorFactors = merged({}, base.numeratorFactors, exponent);
+        result.denominatorFactors = merged({}, base.denominatorFactors, exponent);
         return result;
     }
 
@@ -267,14 +326,18 @@ private:
             fail("nombre, « s » ou « ( » attendu en fin d'expression");
         const char c = peek();
         if (isDigit(c) || c == '.') {
-            const long double value = number();
+            const std::size_t start = m_position;
+            bool tiny = false;
+            const long double value = number(&tiny);
+            if (tiny || (value != 0 && std::fabs(value) < std::numeric_limits<double>::min()))
+                failAt(start, "nombre trop petit (" + std::string(CoefficientRange) + ")");
             emit(Step::Constant, value);
             return { Polynomial::constant(value), Polynomial::constant(1), 0 };
         }
         if (c == 's') {
             ++m_position;
             emit(Step::S);
-            return { Polynomial::s(), Polynomial::constant(1), 0 };
+            return { Polynomial::s(), Polynomial::constant(1), 0, { { Polynomial::s(), 1 } } };
         }
         if (c == '(') {
             const Nesting nested(*this);
@@ -309,11 +372,13 @@ private:
             emitFactor(p);
             emit(Step::Multiply);
             result.numerator = result.numerator * p;
+            result.numeratorFactors = merged(result.numeratorFactors, single(p));
         }
         for (const Polynomial &p : factors.denominator) {
             emitFactor(p);
             emit(Step::Divide);
             result.denominator = result.denominator * p;
+            result.denominatorFactors = merged(result.denominatorFactors, single(p));
         }
         return result;
     }
@@ -335,26 +400,41 @@ private:
     // A decimal number: digits, an optional point and digits, an optional exponent, as the number
     // text of the whole program reads it (here without blanks or sign, which the grammar of
     // expressions takes apart).
-    long double number()
+    // A comma between two digits of the whole part is the decimal point, as in "0,5": the number
+    // is then read from a copy with a point in its place.
+    long double number(bool *tiny = nullptr)
     {
         const std::size_t start = m_position;
-        const NumberScan scan = ScanNumber(m_text.substr(start));
+        NumberScan scan = ScanNumber(m_text.substr(start));
+        std::string withPoint;
+        const std::size_t comma = start + scan.end;
+        if (scan.end > 0 && comma + 1 < m_text.size() && m_text[comma] == ','
+            && isDigit(m_text[comma - 1]) && isDigit(m_text[comma + 1])
+            && m_text.substr(start, scan.end).find_first_of(".eE") == std::string_view::npos) {
+            withPoint = std::string(m_text.substr(start));
+            withPoint[scan.end] = '.';
+            scan = ScanNumber(withPoint);
+        }
         m_position = start + scan.end;
         if (!scan.hasDigits)
             failAt(start, "nombre attendu");
-        const std::string_view digits = m_text.substr(start, scan.end);
+        const std::string_view digits
+            = std::string_view(withPoint.empty() ? m_text.substr(start) : withPoint)
+                  .substr(0, scan.end);
         // Read in extended precision: 0.2 is kept as close to 0.2 as the arithmetic allows.
         long double value = 0;
         const auto [end, error]
             = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (error == std::errc::result_out_of_range) {
-            // Beyond the extended range: far too large, or so small that it is zero.
+            // Beyond the extended range: far too large, or so small that it is zero (`tiny`).
             try {
                 StrictTextToReal(digits);
             } catch (const FloatingPointError &) {
                 failAt(start, "nombre trop grand");
             }
             value = 0;
+            if (tiny)
+                *tiny = true;
         } else if (error != std::errc()) {
             failAt(start, "nombre attendu");
         }
@@ -401,6 +481,8 @@ private:
         return seconds;
     }
 
+    // The sum keeps the factors of the denominators (once when they are the same); its
+    // numerator is one factor.
     Reduced add(const Reduced &a, const Reduced &b, bool subtract, std::size_t where) const
     {
         const Polynomial right = subtract ? -b.numerator : b.numerator;
@@ -410,20 +492,51 @@ private:
             delay = b.delay;
         else if (!b.numerator.isZero() && a.delay != b.delay)
             failAt(where, "retard dans une somme : exp(-T*s) doit multiplier toute la fonction");
-        if (a.denominator.coefficients() == b.denominator.coefficients())
-            return { a.numerator + right, a.denominator, delay };
-        return { a.numerator * b.denominator + right * a.denominator, a.denominator * b.denominator,
-            delay };
+        Reduced sum;
+        if (a.denominator.coefficients() == b.denominator.coefficients()) {
+            sum = { a.numerator + right, a.denominator, delay };
+            sum.denominatorFactors = a.denominatorFactors;
+        } else {
+            sum = { a.numerator * b.denominator + right * a.denominator,
+                a.denominator * b.denominator, delay };
+            sum.denominatorFactors = merged(a.denominatorFactors, b.denominatorFactors);
+        }
+        sum.numeratorFactors = single(sum.numerator);
+        return sum;
+    }
+
+    // The result of an operation at `where`, refused there when its degree is above MaxDegree:
+    // each operation then works on operands of degree MaxDegree at most.
+    // Its coefficients must be doubles of normal size, or zero: the evaluations the analysis
+    // runs in double precision and the exact ones in extended precision then stay finite and
+    // nonzero over the frequencies it looks at.
+    Reduced checked(Reduced r, std::size_t where) const
+    {
+        if (std::max(r.numerator.degree(), r.denominator.degree()) > MaxDegree)
+            failAt(where, "degré trop élevé (" + std::to_string(MaxDegree) + " au plus)");
+        for (const Polynomial *p : { &r.numerator, &r.denominator })
+            for (const long double c : p->coefficients())
+                if (!(std::fabs(c) <= std::numeric_limits<double>::max())
+                    || (c != 0 && std::fabs(c) < std::numeric_limits<double>::min()))
+                    failAt(
+                        where, "coefficient hors limites (" + std::string(CoefficientRange) + ")");
+        if (r.numerator.isZero())
+            r.numeratorFactors.clear();
+        return r;
     }
 
     static Reduced multiply(const Reduced &a, const Reduced &b)
     {
-        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay };
+        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay,
+            merged(a.numeratorFactors, b.numeratorFactors),
+            merged(a.denominatorFactors, b.denominatorFactors) };
     }
 
     static Reduced divide(const Reduced &a, const Reduced &b)
     {
-        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay };
+        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay,
+            merged(a.numeratorFactors, b.denominatorFactors),
+            merged(a.denominatorFactors, b.numeratorFactors) };
     }
 
     std::string_view m_text;

@@ -23,8 +23,10 @@ constexpr double MaxClosedLoopAngleStep = 20; // degrees of arg(1 + G), for the 
 constexpr std::size_t MaxSamples = 20000;
 constexpr double InitialPointsPerDecade = 20;
 constexpr double Decades = 1.5; // beyond the break frequencies
-constexpr double LowestOmega = 1e-12;
-constexpr double HighestOmega = 1e12;
+// The frequencies sampled at all, far beyond any loop typed here; a delay's corner 1 / T may lie
+// anywhere in between.
+constexpr double LowestOmega = 1e-300;
+constexpr double HighestOmega = 1e300;
 
 bool onAxis(std::complex<double> r)
 {
@@ -66,10 +68,9 @@ Range naturalRange(const LoopStructure &s)
         include(std::pow(static_cast<double>(std::fabs(s.highGain)), 1.0 / s.excess));
     if (!(high > 0))
         return { 0.1, 10 };
+    // 1.5 decades beyond the delay's corner 1 / T are five turns of its phase.
     low /= std::pow(10.0, Decades);
     high *= std::pow(10.0, Decades);
-    if (delay > 0) // at least five turns of the delay's phase
-        high = std::max(high, 5 * 2 * std::numbers::pi / delay);
     return { std::max(low, LowestOmega), std::min(high, HighestOmega) };
 }
 
@@ -99,6 +100,12 @@ void insertResonances(
             if (omega >= range.low && omega <= range.high)
                 grid.push_back(omega);
     }
+}
+
+bool finite(const ResponseSample &s)
+{
+    return std::isfinite(s.point.gainDb) && std::isfinite(s.point.rationalArg)
+        && std::isfinite(s.point.onePlusArg) && !std::isnan(s.point.closedDb);
 }
 
 int piecesFor(double step, double limit)
@@ -161,6 +168,21 @@ QuickPoint QuickPointOf(std::complex<double> r, double omega, long double delay,
     return p;
 }
 
+QuickPoint QuickPointOf(
+    std::complex<long double> r, double omega, long double delay, bool closedLoop)
+{
+    constexpr long double Degrees = 180 / std::numbers::pi_v<long double>;
+    QuickPoint p {};
+    p.gainDb = static_cast<double>(10 * std::log10(std::norm(r)));
+    p.rationalArg = static_cast<double>(std::atan2(r.imag(), r.real()) * Degrees);
+    if (!closedLoop)
+        return p;
+    const std::complex<long double> onePlus = 1.0L + r * DelayFactor(omega, delay);
+    p.onePlusArg = static_cast<double>(std::atan2(onePlus.imag(), onePlus.real()) * Degrees);
+    p.closedDb = static_cast<double>(10 * std::log10(std::norm(r) / std::norm(onePlus)));
+    return p;
+}
+
 std::complex<long double> DelayFactor(double omega, long double delay)
 {
     if (delay == 0)
@@ -181,9 +203,14 @@ ResponseSampler::ResponseSampler(const ResponseModel &model, const LoopGain &gai
 }
 
 std::vector<ResponseSample> ResponseSampler::coarse(
-    const std::vector<std::complex<double>> &closedLoopPoles) const
+    const std::vector<std::complex<double>> &closedLoopPoles,
+    const std::vector<double> &crossings) const
 {
     Range range = naturalRange(m_structure);
+    for (const double omega : crossings) {
+        range.low = std::min(range.low, omega / 3);
+        range.high = std::max(range.high, omega * 3);
+    }
     const double wantedLow = m_options.omegaMin.value_or(range.low);
     const double wantedHigh = m_options.omegaMax.value_or(range.high);
     // The phase is anchored at low frequency: sampling starts below the wanted range if need be.
@@ -198,6 +225,7 @@ std::vector<ResponseSample> ResponseSampler::coarse(
         grid.push_back(range.low * std::pow(10.0, decades * i / steps));
     grid.push_back(wantedLow);
     grid.push_back(wantedHigh);
+    grid.insert(grid.end(), crossings.begin(), crossings.end());
     for (const std::vector<std::complex<double>> *roots :
         { &m_structure.zeros, &m_structure.poles, &closedLoopPoles })
         insertResonances(grid, *roots, range);
@@ -214,14 +242,20 @@ std::vector<ResponseSample> ResponseSampler::coarse(
 
     std::vector<ResponseSample> samples;
     samples.reserve(grid.size());
-    for (const double omega : grid)
-        samples.push_back(evaluate(omega, true));
+    for (const double omega : grid) {
+        // Far out in frequency, where even the extended evaluation leaves its range, nothing.
+        const ResponseSample sample = evaluate(omega, true);
+        if (finite(sample))
+            samples.push_back(sample);
+    }
+    if (samples.empty())
+        return samples;
     unwrap(samples);
     // The first unwrapping may have taken a step of more than half a turn the wrong way:
     // refining shows it, and the phases are unwrapped again from the refined samples.
     for (int round = 0; round < 4; ++round) {
         const std::size_t before = samples.size();
-        samples = refined(samples, nullptr);
+        samples = refined(samples, Steps::Coarse, nullptr);
         unwrap(samples);
         if (samples.size() == before)
             break;
@@ -236,7 +270,29 @@ std::vector<ResponseSample> ResponseSampler::coarse(
 std::vector<ResponseSample> ResponseSampler::dense(
     const std::vector<ResponseSample> &samples, const LocusWindow &window) const
 {
-    return refined(samples, &window);
+    return refined(samples, Steps::Drawn, &window);
+}
+
+std::vector<ResponseSample> ResponseSampler::fill(
+    const ResponseSample &a, const ResponseSample &b, std::size_t limit, bool closedLoop) const
+{
+    std::vector<ResponseSample> out { a };
+    refine(out, a, b, closedLoop ? Steps::Closed : Steps::Turns, nullptr, 0,
+        std::max<std::size_t>(limit, 2), true);
+    return out;
+}
+
+ResponseSample ResponseSampler::at(double omega, const ResponseSample &near) const
+{
+    ResponseSample s = evaluate(omega, true);
+    const double low = std::min(omega, near.omega);
+    const double high = std::max(omega, near.omega);
+    const double expected = 180.0 * AxisOrderBetween(m_structure.axisRoots, low, high)
+        * (omega > near.omega ? 1 : -1);
+    s.rationalPhase
+        = near.rationalPhase + UnwrappedStep(near.point.rationalArg, s.point.rationalArg, expected);
+    s.phase = s.rationalPhase - m_model.delayDegrees(omega);
+    return s;
 }
 
 ResponseSample ResponseSampler::evaluate(double omega, bool closedLoop) const
@@ -266,25 +322,29 @@ void ResponseSampler::unwrap(std::vector<ResponseSample> &samples) const
 }
 
 std::vector<ResponseSample> ResponseSampler::refined(
-    const std::vector<ResponseSample> &samples, const LocusWindow *window) const
+    const std::vector<ResponseSample> &samples, Steps steps, const LocusWindow *window) const
 {
     std::vector<ResponseSample> out;
     out.reserve(samples.size() * 2);
     out.push_back(samples.front());
     for (std::size_t i = 0; i + 1 < samples.size(); ++i)
-        refine(out, samples[i], samples[i + 1], window, 0);
+        refine(out, samples[i], samples[i + 1], steps, window, 0, MaxSamples, false);
     return out;
 }
 
-// Appends the points strictly between a and b that the criteria ask for, then b.
-void ResponseSampler::refine(std::vector<ResponseSample> &out, const ResponseSample &a,
-    const ResponseSample &b, const LocusWindow *window, int depth) const
+// Appends the points strictly between a and b that the steps ask for, then b. Past `limit`
+// points in all: b alone, or when it `cuts`, nothing more (false).
+bool ResponseSampler::refine(std::vector<ResponseSample> &out, const ResponseSample &a,
+    const ResponseSample &b, Steps steps, const LocusWindow *window, int depth, std::size_t limit,
+    bool cuts) const
 {
-    const int wanted = pieces(a, b, window);
-    if (wanted <= 1 || depth > 24 || out.size() >= MaxSamples || !(b.omega > a.omega * (1 + 1e-12))
+    if (cuts && out.size() >= limit)
+        return false;
+    const int wanted = pieces(a, b, steps, window);
+    if (wanted <= 1 || depth > 24 || out.size() >= limit || !(b.omega > a.omega * (1 + 1e-12))
         || axisRootBetween(m_structure.axisRoots, a.omega, b.omega)) {
         out.push_back(b);
-        return;
+        return true;
     }
     const int count = std::min(wanted, 64);
     const double factor = std::pow(b.omega / a.omega, 1.0 / count);
@@ -292,28 +352,39 @@ void ResponseSampler::refine(std::vector<ResponseSample> &out, const ResponseSam
     double omega = a.omega;
     for (int k = 1; k < count; ++k) {
         omega *= factor;
-        // Dense points only draw: the coarse ones already satisfy the closed-loop steps.
-        ResponseSample next = evaluate(omega, window == nullptr);
+        // Points that only draw need no closed loop.
+        ResponseSample next = evaluate(omega, steps != Steps::Drawn);
+        if (!finite(next))
+            continue;
         next.rationalPhase = previous.rationalPhase
             + UnwrappedStep(previous.point.rationalArg, next.point.rationalArg, 0);
         next.phase = next.rationalPhase - m_model.delayDegrees(next.omega);
-        refine(out, previous, next, window, depth + 1);
+        if (!refine(out, previous, next, steps, window, depth + 1, limit, cuts))
+            return false;
         previous = next;
     }
-    refine(out, previous, b, window, depth + 1);
+    return refine(out, previous, b, steps, window, depth + 1, limit, cuts);
 }
 
+// The pieces an interval is cut into. Always at most 90 degrees of the phase without the delay,
+// which unwraps it. Coarse: without a delay, also at most 20 degrees of the angle of 1 + G; with
+// one, nothing more, whatever the delay turns (its phase is added exactly). Closed: also at most
+// 90 degrees of the phase with the delay and 20 degrees of the angle of 1 + G (Turns: only the
+// former). Drawn: where the
+// locus is within reach of the chart, 2 degrees and one pixel.
 int ResponseSampler::pieces(
-    const ResponseSample &a, const ResponseSample &b, const LocusWindow *window) const
+    const ResponseSample &a, const ResponseSample &b, Steps steps, const LocusWindow *window) const
 {
     const double phaseStep = std::fabs(b.phase - a.phase);
-    int wanted = std::max(piecesFor(phaseStep, OffChartPhaseStep),
-        piecesFor(std::fabs(b.rationalPhase - a.rationalPhase), OffChartPhaseStep));
-    if (!window) {
-        wanted = std::max(wanted,
+    int wanted = piecesFor(std::fabs(b.rationalPhase - a.rationalPhase), OffChartPhaseStep);
+    const bool delayed = m_structure.delay != 0;
+    if (steps == Steps::Turns) {
+        wanted = std::max(wanted, piecesFor(phaseStep, OffChartPhaseStep));
+    } else if (steps == Steps::Closed || (steps == Steps::Coarse && !delayed)) {
+        wanted = std::max({ wanted, piecesFor(phaseStep, OffChartPhaseStep),
             piecesFor(std::fabs(Wrap180(b.point.onePlusArg - a.point.onePlusArg)),
-                MaxClosedLoopAngleStep));
-    } else if (drawn(a, b, *window)) {
+                MaxClosedLoopAngleStep) });
+    } else if (steps == Steps::Drawn && drawn(a, b, *window)) {
         const double dx = phaseStep * m_pixelsPerDegree;
         const double dy = std::fabs(b.point.gainDb - a.point.gainDb) * m_pixelsPerDb;
         wanted = std::max({ wanted, piecesFor(phaseStep, OnChartPhaseStep),
@@ -321,7 +392,6 @@ int ResponseSampler::pieces(
     }
     return wanted;
 }
-
 // Whether the box around the two points meets the window, give or take a pixel.
 bool ResponseSampler::drawn(
     const ResponseSample &a, const ResponseSample &b, const LocusWindow &w) const

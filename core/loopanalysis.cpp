@@ -27,14 +27,20 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
 {
     q.stable = s.stable;
     q.closedLoopRhpPoles = s.closedLoopRhpPoles;
+    q.closedLoopRhpPolesKind = s.kind;
 }
 
-// Margins from the samples, and the closed-loop peak and bandwidth when the closed loop is
+// Margins at the crossovers, and the closed-loop peak and bandwidth when the closed loop is
 // stable and its low-frequency gain known.
 void readQuantities(const std::vector<ResponseSample> &samples, const ResponseModel &model,
-    const LoopGain &gain, LoopQuantities &q)
+    const LoopGain &gain, const std::vector<double> &gainCrossovers,
+    const std::vector<double> &phaseEstimates, const ResponseSampler *sampler, LoopQuantities &q)
 {
-    Margins m = ReadMargins(samples, model, gain);
+    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates, sampler);
+    q.gainCrossoverCount = m.gainCrossoverCount;
+    q.gainCrossoverCountKind = m.gainCrossoverCountKind;
+    q.phaseCrossoverCount = m.phaseCrossoverCount;
+    q.phaseCrossoverCountKind = m.phaseCrossoverCountKind;
     q.gainCrossovers = std::move(m.gainCrossovers);
     q.phaseMargins = std::move(m.phaseMargins);
     q.phaseCrossovers = std::move(m.phaseCrossovers);
@@ -123,20 +129,30 @@ LoopAnalysis AnalyseResponse(
 {
     const LoopGain gain = LoopGain::fromDb(gainDb);
     LoopAnalysis analysis;
-    analysis.model = model->within(options.omegaMin.value_or(0),
-        options.omegaMax.value_or(std::numeric_limits<double>::infinity()));
+    analysis.model = std::move(model);
     analysis.gainDb = gainDb;
     const ResponseModel &loop = *analysis.model;
     LoopQuantities &q = analysis.quantities;
+    // The quantities come from the whole loop; the options' range only bounds what is drawn.
+    AnalysisOptions whole = options;
+    whole.omegaMin.reset();
+    whole.omegaMax.reset();
+    const double drawnLow = options.omegaMin.value_or(0);
+    const double drawnHigh = options.omegaMax.value_or(std::numeric_limits<double>::infinity());
 
     // Measured data: the points as given, and the quantities between them.
     if (const std::optional<std::vector<ResponseSample>> given = loop.givenSamples(gain)) {
-        analysis.locus = locusOf(*given);
-        if (given->size() < 2)
+        if (given->size() < 2) {
+            analysis.locus = locusOf(*given);
             return analysis;
-        setStability(q, NyquistStability(*given, std::nullopt));
+        }
+        const std::vector<double> crossovers = GainCrossovers(*given, loop, gain, {});
+        setStability(q, NyquistStability(*given, crossovers, loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
-        readQuantities(*given, loop, gain, q);
+        readQuantities(*given, loop, gain, crossovers, {}, nullptr, q);
+        for (const ResponseSample &s : *given)
+            if (s.omega >= drawnLow && s.omega <= drawnHigh)
+                analysis.locus.push_back({ s.omega, s.point.gainDb, s.phase });
         return analysis;
     }
 
@@ -147,29 +163,41 @@ LoopAnalysis AnalyseResponse(
     const std::optional<std::vector<std::complex<double>>> poles = loop.closedLoopPoles(gain);
     if (poles)
         analysis.closedLoopPoles = *poles;
-    const ResponseSampler sampler(loop, gain, *structure, options);
-    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles);
+    const ResponseSampler sampler(loop, gain, *structure, whole);
+    // The crossings a rational loop's polynomials place, at any frequency, are sampled too.
+    const std::vector<double> gainEstimates = GainCrossoverEstimates(loop, gain);
+    const std::vector<double> phaseEstimates = PhaseCrossoverEstimates(loop, gain);
+    std::vector<double> crossings = gainEstimates;
+    crossings.insert(crossings.end(), phaseEstimates.begin(), phaseEstimates.end());
+    const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, crossings);
+    const std::vector<double> gainCrossovers = GainCrossovers(samples, loop, gain, gainEstimates);
     q.lowFrequencyClosedLoopDb = LowFrequencyClosedLoopDb(*structure);
-    if (poles)
-        setStability(q, StabilityOfPoles(*poles));
-    else if (!samples.empty())
-        setStability(q, NyquistStability(samples, structure));
-    readQuantities(samples, loop, gain, q);
+    // The closed-loop count from the walk of 1 + G on the loop as typed; the roots of K N + D,
+    // which lose digits where the expanded polynomial does, are kept only where they agree.
+    if (!samples.empty())
+        setStability(q, NyquistStability(samples, gainCrossovers, loop, gain, structure));
+    if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
+        analysis.closedLoopPoles.clear();
+    readQuantities(samples, loop, gain, gainCrossovers, phaseEstimates, &sampler, q);
     if (samples.empty())
         return analysis;
 
     // Drawn with the turns that bring the phase at the reported gain crossover nearest -180
-    // degrees; the locus is sampled densely where it falls on the chart.
+    // degrees; the locus is sampled densely where it falls on the chart, over the options' range
+    // when they give one.
     double reference = samples.front().phase;
-    if (q.gainCrossover) {
-        const auto after = std::upper_bound(samples.begin(), samples.end(), *q.gainCrossover,
-            [](double w, const ResponseSample &s) { return w < s.omega; });
-        reference = static_cast<double>(loop.phase(*q.gainCrossover, gain, *(after - 1)));
-    }
+    if (q.gainCrossover)
+        reference = static_cast<double>(loop.phase(
+            *q.gainCrossover, gain, SampleNear(samples, *q.gainCrossover, structure->axisRoots)));
     analysis.phaseShiftDeg = 360 * std::round((-180 - reference) / 360);
     const LocusWindow window { options.gainMin, options.gainMax,
         options.phaseMin - analysis.phaseShiftDeg, options.phaseMax - analysis.phaseShiftDeg };
-    analysis.locus = locusOf(sampler.dense(samples, window));
+    const bool ranged = options.omegaMin || options.omegaMax;
+    const std::vector<ResponseSample> drawn = ranged
+        ? ResponseSampler(loop, gain, *structure, options).coarse(analysis.closedLoopPoles)
+        : samples;
+    if (!drawn.empty())
+        analysis.locus = locusOf(sampler.dense(drawn, window));
     return analysis;
 }
 

@@ -6,6 +6,7 @@
 #include "core/frequencyresponse.h"
 #include "core/measuredresponse.h"
 #include "core/responsemodel.h"
+#include "core/stability.h"
 #include "core/transferfunction.h"
 
 #include <memory>
@@ -26,10 +27,12 @@ struct ResponsePoint {
 AnalysisOptions AnalysisOptionsFor(const ChartSettings &settings);
 
 // What an engineer reads of a loop. Frequencies in rad/s. Crossovers are listed in increasing
-// frequency, with the margin found there; the reported margins are those of smallest magnitude.
+// frequency, with the margin found there, the first MaxListedCrossovers (100) of each; the
+// reported margins are those of smallest magnitude among all of them.
 struct LoopQuantities {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
+    CountKind closedLoopRhpPolesKind = CountKind::Exact; // exact, a lower bound, or infinite
     std::vector<double> gainCrossovers; // |G| = 0 dB
     std::vector<double> phaseMargins; // degrees, 180 + phase reduced to (-180, 180]
     std::vector<double> phaseCrossovers; // phase = -180 + k 360
@@ -38,6 +41,12 @@ struct LoopQuantities {
     std::optional<double> phaseCrossover;
     std::optional<double> phaseMarginDeg;
     std::optional<double> gainCrossover;
+    // How many crossovers there are, listed or not: exact, or infinitely many phase crossovers
+    // with a delay (the count then those found).
+    int gainCrossoverCount = 0;
+    CountKind gainCrossoverCountKind = CountKind::Exact;
+    int phaseCrossoverCount = 0;
+    CountKind phaseCrossoverCountKind = CountKind::Exact;
     // Closed loop T = G / (1 + G), for a stable closed loop only.
     std::optional<double> peakDb; // the largest |T| over omega >= 0
     std::optional<double> peakOmega; // 0 when that is the low-frequency limit
@@ -47,6 +56,8 @@ struct LoopQuantities {
     // its frequency.
     std::optional<double> sensitivityPeakDb;
     std::optional<double> sensitivityPeakOmega;
+
+    bool operator==(const LoopQuantities &) const = default;
 };
 
 struct LoopAnalysis {
@@ -55,9 +66,11 @@ struct LoopAnalysis {
     // The whole turns (degrees) that bring the phase at the reported gain crossover nearest to
     // -180 degrees, or without one the phase at the lowest frequency: the locus is drawn with it.
     double phaseShiftDeg = 0;
-    // Closed-loop poles of a rational loop (roots of K N + D); empty with a delay or for data.
+    // Closed-loop poles of a rational loop (roots of K N + D, expanded); empty with a delay, for
+    // data, and where their count on the right is not the Nyquist count (the expanded polynomial
+    // lost their digits).
     std::vector<std::complex<double>> closedLoopPoles;
-    // The loop as analysed (measured data within the analysed range), and the gain (dB) it was
+    // The loop as analysed (measured data: all of them), and the gain (dB) it was
     // analysed with: the loop can be evaluated at any frequency. Empty in an analysis made of
     // points only.
     std::shared_ptr<const ResponseModel> model;
@@ -84,13 +97,14 @@ LoopAnalysis AnalyseResponse(
 // poles and zeros (about 1.5 decades beyond the lowest and highest break frequencies, wider for
 // a delay, and wide enough for every gain crossover), with lightly damped open- and closed-loop
 // pole and zero frequencies inserted; crossings and the peak refined to full double precision.
-// Stability from the roots of K N + D (Eigen), or with a delay by the Nyquist criterion on the
-// sampled response and the open-loop right-half-plane poles.
+// Stability by the Nyquist criterion on the loop as typed: the open-loop right-half-plane poles
+// from the roots of its factors, the turn of 1 + K G from its phase at the gain crossovers (the
+// positive roots of |K N(j w)|^2 - |D(j w)|^2, refined on the loop as typed).
 LoopAnalysis AnalyseLoop(
     const TransferFunction &loop, double gainDb, const AnalysisOptions &options);
 
-// Measured data, shifted by gainDb: the points as given (within the options' range), the
-// quantities by linear interpolation in log frequency between them, and stability by the
+// Measured data, shifted by gainDb: the points as given (those within the options' range drawn),
+// the quantities by linear interpolation in log frequency between them, and stability by the
 // Nyquist criterion on the data, for an open loop without right-half-plane poles whose
 // integrators show in its low-frequency phase (-90 degrees each).
 LoopAnalysis AnalyseMeasuredLoop(

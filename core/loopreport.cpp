@@ -18,14 +18,24 @@ std::string frequency(double omega)
     return FigureText(omega) + " rad/s";
 }
 
-std::string frequencies(const std::vector<double> &omegas)
+// The crossovers listed, and how many there are when not all are listed.
+std::string frequencies(const std::vector<double> &omegas, int count, CountKind kind)
 {
-    if (omegas.empty())
+    if (omegas.empty() && kind == CountKind::Exact)
         return "aucun";
     std::string text;
     for (std::size_t i = 0; i < omegas.size(); ++i)
         text += (i == 0 ? "" : " ; ") + FigureText(omegas[i]);
-    return text + " rad/s";
+    text += omegas.empty() ? "" : " rad/s";
+    const std::string listed = std::to_string(omegas.size());
+    if (kind == CountKind::Infinite)
+        text += (omegas.empty() ? "" : " ; ") + std::string("une infinité")
+            + (omegas.empty() ? "" : " (les " + listed + " premiers listés)");
+    else if (kind == CountKind::AtLeast || static_cast<std::size_t>(count) > omegas.size())
+        text += " (les " + listed + " premiers sur "
+            + std::string(kind == CountKind::AtLeast ? "au moins " : "") + std::to_string(count)
+            + ")";
+    return text;
 }
 
 void row(std::string &text, const std::string &name, const std::string &value)
@@ -83,6 +93,12 @@ std::string jsonString(const std::string &text)
     return out + "\"";
 }
 
+// false for an exact count, true for a lower bound, null for an infinity.
+std::string atLeast(CountKind kind)
+{
+    return kind == CountKind::Exact ? "false" : kind == CountKind::AtLeast ? "true" : "null";
+}
+
 std::string jsonArray(const std::vector<double> &values)
 {
     std::string out = "[";
@@ -97,9 +113,14 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
 {
     const LoopQuantities &q = loop.quantities;
     std::vector<std::pair<std::string, std::string>> rows;
-    const std::string poles = q.closedLoopRhpPoles == 0
-        ? std::string("aucun pôle à partie réelle positive")
-        : std::to_string(q.closedLoopRhpPoles) + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle")
+    std::string poles;
+    if (q.closedLoopRhpPolesKind == CountKind::Infinite)
+        poles = "une infinité de pôles à partie réelle positive";
+    else if (q.closedLoopRhpPoles == 0 && q.closedLoopRhpPolesKind == CountKind::Exact)
+        poles = "aucun pôle à partie réelle positive";
+    else
+        poles = (q.closedLoopRhpPolesKind == CountKind::AtLeast ? "au moins " : "")
+            + std::to_string(q.closedLoopRhpPoles) + (q.closedLoopRhpPoles > 1 ? " pôles" : " pôle")
             + " à partie réelle positive";
     rows.emplace_back("boucle fermée", (q.stable ? "stable, " : "instable, ") + poles);
     rows.emplace_back("marge de gain",
@@ -117,8 +138,10 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
         !q.stable         ? unstable
             : q.bandwidth ? frequency(*q.bandwidth)
                           : "aucune dans la plage de fréquences");
-    rows.emplace_back("croisements de gain (0 dB)", frequencies(q.gainCrossovers));
-    rows.emplace_back("croisements de phase (-180°)", frequencies(q.phaseCrossovers));
+    rows.emplace_back("croisements de gain (0 dB)",
+        frequencies(q.gainCrossovers, q.gainCrossoverCount, q.gainCrossoverCountKind));
+    rows.emplace_back("croisements de phase (-180°)",
+        frequencies(q.phaseCrossovers, q.phaseCrossoverCount, q.phaseCrossoverCountKind));
     rows.emplace_back("sensibilité Ms",
         !q.stable ? unstable
             : q.sensitivityPeakDb
@@ -171,6 +194,7 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += ", \"gain_db\": " + jsonNumber(loops[i].gainDb);
         out += ", \"stable\": " + std::string(q.stable ? "true" : "false");
         out += ", \"closed_loop_rhp_poles\": " + std::to_string(q.closedLoopRhpPoles);
+        out += ", \"closed_loop_rhp_poles_at_least\": " + atLeast(q.closedLoopRhpPolesKind);
         out += ", \"gain_margin_db\": " + jsonNumber(q.gainMarginDb);
         out += ", \"phase_crossover_rad_s\": " + jsonNumber(q.phaseCrossover);
         out += ", \"phase_margin_deg\": " + jsonNumber(q.phaseMarginDeg);
@@ -180,6 +204,10 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += ", \"bandwidth_rad_s\": " + jsonNumber(q.bandwidth);
         out += ", \"gain_crossovers_rad_s\": " + jsonArray(q.gainCrossovers);
         out += ", \"phase_crossovers_rad_s\": " + jsonArray(q.phaseCrossovers);
+        out += ", \"gain_crossover_count\": " + std::to_string(q.gainCrossoverCount);
+        out += ", \"gain_crossover_count_at_least\": " + atLeast(q.gainCrossoverCountKind);
+        out += ", \"phase_crossover_count\": " + std::to_string(q.phaseCrossoverCount);
+        out += ", \"phase_crossover_count_at_least\": " + atLeast(q.phaseCrossoverCountKind);
         const bool stable = q.stable;
         out += ", \"sensitivity_peak_db\": "
             + jsonNumber(stable ? q.sensitivityPeakDb : std::nullopt);

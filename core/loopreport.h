@@ -29,13 +29,22 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
 std::string ReportText(const std::vector<ReportedLoop> &loops);
 
 // {"loops": [{"expression": ..., "gain_db": ..., "stable": ..., "closed_loop_rhp_poles": ...,
-// "gain_margin_db":
+// "closed_loop_rhp_poles_at_least": ..., "gain_margin_db":
 // ..., "phase_crossover_rad_s": ..., "phase_margin_deg": ..., "gain_crossover_rad_s": ...,
 // "peak_db": ..., "peak_rad_s": ..., "bandwidth_rad_s": ..., "gain_crossovers_rad_s": [...],
-// "phase_crossovers_rad_s": [...], "sensitivity_peak_db": ..., "sensitivity_peak_rad_s": ...,
+// "phase_crossovers_rad_s": [...], "gain_crossover_count": ..., "gain_crossover_count_at_least":
+// ..., "phase_crossover_count": ..., "phase_crossover_count_at_least": ...,
+// "sensitivity_peak_db": ..., "sensitivity_peak_rad_s": ...,
 // "step_final_value": ..., "step_overshoot_percent": ..., "step_peak_time_s": ...,
 // "step_rise_time_s": ..., "step_settling_time_s": ...}]}, numbers in their shortest exact form,
 // null where a quantity does not exist (the step figures and Ms of an unstable closed loop).
+// closed_loop_rhp_poles is always a number: the count of closed-loop poles in the right
+// half-plane, exact when closed_loop_rhp_poles_at_least is false, a lower bound when it is true;
+// null says there are infinitely many (a delay times a proper rational part whose gain tends to
+// 1 or more), the number then being some of them. The crossover lists hold the first 100
+// crossovers of each kind; gain_crossover_count and phase_crossover_count say how many there are
+// in all, with the same "_at_least" (a delay's phase crossovers are infinitely many: null, the
+// count those found).
 std::string ReportJson(const std::vector<ReportedLoop> &loops);
 
 } // namespace velmora

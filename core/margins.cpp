@@ -2,10 +2,13 @@
 #include "core/margins.h"
 
 #include "core/frequencyresponse.h"
+#include "core/polynomial.h"
 #include "core/rootfinding.h"
+#include "core/stability.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 
@@ -38,37 +41,308 @@ std::vector<double> criticalLevelsBetween(long double from, long double to)
     return levels;
 }
 
-} // namespace
-
-Margins ReadMargins(
-    const std::vector<ResponseSample> &samples, const ResponseModel &model, const LoopGain &gain)
+// Whether a gain in dB is above 0 dB: a gain exactly at 0 dB counts as below.
+bool above(long double db)
 {
-    Margins m;
+    return db > 0;
+}
+
+// The crossings of f around an estimate, within [low, high]: where f changes sign between the
+// estimate's neighbours at a growing distance, up to 1% of it (two crossings when only the
+// estimate itself has the other sign).
+void crossingsAround(
+    double estimate, double low, double high, FrequencyFunction f, std::vector<double> &crossings)
+{
+    const long double atEstimate = f(estimate);
+    if (!std::isfinite(atEstimate))
+        return;
+    for (const double distance : { 1e-12, 1e-9, 1e-6, 1e-4, 1e-2 }) {
+        const double a = std::max(low, estimate * (1 - distance));
+        const double b = std::min(high, estimate * (1 + distance));
+        const long double fa = f(a);
+        const long double fb = f(b);
+        if (!std::isfinite(fa) || !std::isfinite(fb))
+            return;
+        if (above(fa) != above(fb)) {
+            crossings.push_back(RootBetween(a, b, f));
+            return;
+        }
+        if (above(fa) != above(atEstimate)) {
+            crossings.push_back(RootBetween(a, estimate, f));
+            crossings.push_back(RootBetween(estimate, b, f));
+            return;
+        }
+        if (a == low && b == high)
+            return;
+    }
+}
+
+// Crossings found twice, from an estimate and between samples, differ by what the function's
+// flatness there allows: those within 1e-11 of each other are one.
+constexpr double SameCrossing = 1e-11;
+
+void sortUnique(std::vector<double> &values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end(),
+                     [](double a, double b) { return b - a <= SameCrossing * b; }),
+        values.end());
+}
+
+// How many crossings lie between two samples, give or take what makes two crossings one.
+std::ptrdiff_t crossingsBetween(const std::vector<double> &crossings, double a, double b)
+{
+    const auto first = std::lower_bound(crossings.begin(), crossings.end(), a * (1 - SameCrossing));
+    return std::upper_bound(first, crossings.end(), b * (1 + SameCrossing)) - first;
+}
+
+// The frequencies of roots in x = w^2, those within the doubles.
+std::vector<double> omegasOf(const std::vector<long double> &xs)
+{
+    std::vector<double> omegas;
+    for (const long double x : xs) {
+        const long double omega = std::sqrt(x);
+        if (omega >= std::numeric_limits<double>::min()
+            && omega <= std::numeric_limits<double>::max())
+            omegas.push_back(static_cast<double>(omega));
+    }
+    return omegas;
+}
+
+// The crossings of the levels -180 + k 360 between consecutive samples (at most 90 degrees
+// apart), each refined between its two samples, appended while fewer than `limit`.
+void levelCrossings(const std::vector<ResponseSample> &samples, const ResponseModel &model,
+    const LoopGain &gain, std::vector<double> &out, std::size_t limit)
+{
     for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
         const ResponseSample &a = samples[i];
         const ResponseSample &b = samples[i + 1];
-        if ((a.point.gainDb > 0) != (b.point.gainDb > 0)) {
-            const double omega = RefinedRoot(
-                a.omega, b.omega, [&](double w) { return model.quickGainDb(w, gain); },
-                [&](double w) { return model.gainDb(w, gain); });
-            m.gainCrossovers.push_back(omega);
-            m.phaseMargins.push_back(
-                Wrap180(static_cast<double>(180 + model.phase(omega, gain, a))));
-        }
-        // Most intervals reach no level -180 + k 360: a quick look before listing them.
         if (std::floor((a.phase + 180) / 360) == std::floor((b.phase + 180) / 360)
             && std::fmod(a.phase + 180, 360.0) != 0 && std::fmod(b.phase + 180, 360.0) != 0)
             continue;
         for (const double level : criticalLevelsBetween(a.phase, b.phase)) {
-            const double omega = RefinedRoot(
+            if (out.size() >= limit)
+                return;
+            out.push_back(RefinedRoot(
                 a.omega, b.omega, [&](double w) { return model.quickPhase(w, gain, a) - level; },
-                [&](double w) { return model.phase(w, gain, a) - level; });
-            m.phaseCrossovers.push_back(omega);
-            m.gainMargins.push_back(static_cast<double>(-model.gainDb(omega, gain)));
+                [&](double w) { return model.phase(w, gain, a) - level; }));
         }
     }
-    reportSmallest(m.phaseCrossovers, m.gainMargins, m.phaseCrossover, m.gainMarginDb);
-    reportSmallest(m.gainCrossovers, m.phaseMargins, m.gainCrossover, m.phaseMarginDeg);
+}
+
+// The phase crossovers of a loop with a delay: the first ones listed, and those next to the ends
+// of the stretches where |G| rises or falls beyond them (see ReadMargins).
+struct DelayCrossings {
+    std::vector<double> listed;
+    std::vector<double> others;
+};
+
+DelayCrossings delayPhaseCrossings(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const ResponseSampler &sampler,
+    const std::vector<double> &gainCrossovers)
+{
+    constexpr std::size_t ListingBudget = 20000; // points filled to list the first crossovers
+    constexpr std::size_t WindowBudget = 400; // points filled around one end
+    constexpr double Turns = 2; // of the delay, on each side of an end
+    DelayCrossings c;
+    std::size_t budget = ListingBudget;
+    double listedUpTo = samples.back().omega; // every crossover below is listed
+    for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
+        const std::vector<ResponseSample> filled
+            = sampler.fill(samples[i], samples[i + 1], budget, false);
+        budget -= std::min(budget, filled.size());
+        levelCrossings(filled, model, gain, c.listed, MaxListedCrossovers);
+        if (c.listed.size() >= MaxListedCrossovers) {
+            listedUpTo = c.listed.back();
+            break;
+        }
+        if (filled.back().omega != samples[i + 1].omega) {
+            listedUpTo = filled.back().omega;
+            break;
+        }
+    }
+    // The ends: gain crossovers, tops and bottoms of |G| (estimated, and as the samples show
+    // them), and the last sample, beyond which |G| tends monotonically to its limit.
+    std::vector<double> ends = gainCrossovers;
+    const std::vector<double> extrema = GainExtremaEstimates(model, gain);
+    ends.insert(ends.end(), extrema.begin(), extrema.end());
+    for (std::size_t i = 1; i + 1 < samples.size(); ++i) {
+        const double before = samples[i].point.gainDb - samples[i - 1].point.gainDb;
+        const double after = samples[i + 1].point.gainDb - samples[i].point.gainDb;
+        if ((before > 0 && after <= 0) || (before < 0 && after >= 0))
+            ends.push_back(samples[i].omega);
+    }
+    ends.push_back(samples.back().omega);
+    const double delayRate = static_cast<double>(model.delayDegrees(1)); // degrees per rad/s
+    const std::vector<AxisRoot> &axis = sampler.structure().axisRoots;
+    for (const double end : ends) {
+        const double half = std::min(0.5 * end, Turns * 360 / delayRate);
+        const double low = std::max(listedUpTo, end - half);
+        const double high = end + half;
+        if (!(high > low))
+            continue;
+        std::vector<ResponseSample> window { sampler.at(low, SampleNear(samples, low, axis)) };
+        for (const ResponseSample &s : samples)
+            if (s.omega > low && s.omega < high)
+                window.push_back(s);
+        window.push_back(sampler.at(high, SampleNear(samples, high, axis)));
+        std::size_t left = WindowBudget;
+        for (std::size_t i = 0; i + 1 < window.size() && left > 1; ++i) {
+            const std::vector<ResponseSample> filled
+                = sampler.fill(window[i], window[i + 1], left, false);
+            left -= std::min(left, filled.size());
+            levelCrossings(filled, model, gain, c.others, std::numeric_limits<std::size_t>::max());
+        }
+    }
+    sortUnique(c.others);
+    c.others.erase(std::remove_if(c.others.begin(), c.others.end(),
+                       [&](double w) {
+                           return w <= listedUpTo * (1 + SameCrossing)
+                               || crossingsBetween(c.listed, w, w) > 0;
+                       }),
+        c.others.end());
+    return c;
+}
+
+} // namespace
+
+std::vector<double> GainCrossoverEstimates(const ResponseModel &model, const LoopGain &gain)
+{
+    const std::optional<CrossingPolynomials> p = model.crossingPolynomials(gain);
+    return p ? omegasOf(PositiveRootEstimates(p->gain)) : std::vector<double> {};
+}
+
+std::vector<double> GainExtremaEstimates(const ResponseModel &model, const LoopGain &gain)
+{
+    const std::optional<CrossingPolynomials> p = model.crossingPolynomials(gain);
+    return p ? omegasOf(PositiveRootEstimates(p->gainExtrema)) : std::vector<double> {};
+}
+
+std::vector<double> GainCrossovers(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates)
+{
+    const auto exact = [&](double w) { return model.gainDb(w, gain); };
+    const auto quick = [&](double w) { return model.quickGainDb(w, gain); };
+    std::vector<double> crossings;
+    for (std::size_t i = 0; i < estimates.size(); ++i) {
+        // Each estimate's search stays on its side of the midpoints with its neighbours.
+        const double low = i == 0 ? 0 : std::sqrt(estimates[i - 1] * estimates[i]);
+        const double high = i + 1 == estimates.size() ? std::numeric_limits<double>::max()
+                                                      : std::sqrt(estimates[i] * estimates[i + 1]);
+        crossingsAround(estimates[i], low, high, exact, crossings);
+    }
+    sortUnique(crossings);
+    std::vector<double> unexplained;
+    for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
+        const ResponseSample &a = samples[i];
+        const ResponseSample &b = samples[i + 1];
+        if (above(a.point.gainDb) == above(b.point.gainDb))
+            continue;
+        if (crossingsBetween(crossings, a.omega, b.omega) > 0)
+            continue;
+        const long double fa = exact(a.omega);
+        const long double fb = exact(b.omega);
+        if (std::isfinite(fa) && std::isfinite(fb) && above(fa) != above(fb))
+            unexplained.push_back(RefinedRoot(a.omega, b.omega, quick, exact));
+    }
+    crossings.insert(crossings.end(), unexplained.begin(), unexplained.end());
+    sortUnique(crossings);
+    return crossings;
+}
+
+std::vector<double> PhaseCrossoverEstimates(const ResponseModel &model, const LoopGain &gain)
+{
+    const std::optional<LoopStructure> structure = model.structure(gain);
+    if (!structure || structure->delay != 0)
+        return {};
+    const std::optional<CrossingPolynomials> p = model.crossingPolynomials(gain);
+    return p ? omegasOf(PositiveRootEstimates(p->phase)) : std::vector<double> {};
+}
+
+std::vector<double> PhaseCrossovers(const std::vector<ResponseSample> &samples,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &estimates)
+{
+    std::vector<double> crossings;
+    if (samples.empty())
+        return crossings;
+    const std::optional<LoopStructure> structure = model.structure(gain);
+    const std::vector<AxisRoot> axis = structure ? structure->axisRoots : std::vector<AxisRoot> {};
+    for (std::size_t i = 0; i < estimates.size(); ++i) {
+        // The level nearest the phase there; a crossing of the positive real axis is none.
+        const ResponseSample &near = SampleNear(samples, estimates[i], axis);
+        const long double phase = model.phase(estimates[i], gain, near);
+        const long double level = -180 + 360 * std::round((phase + 180) / 360);
+        if (!(std::fabs(phase - level) <= 90))
+            continue;
+        const double low = i == 0 ? 0 : std::sqrt(estimates[i - 1] * estimates[i]);
+        const double high = i + 1 == estimates.size() ? std::numeric_limits<double>::max()
+                                                      : std::sqrt(estimates[i] * estimates[i + 1]);
+        crossingsAround(
+            estimates[i], low, high, [&](double w) { return model.phase(w, gain, near) - level; },
+            crossings);
+    }
+    sortUnique(crossings);
+    // Levels the samples reach between them and no crossing found there explains.
+    std::vector<double> unexplained;
+    for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
+        const ResponseSample &a = samples[i];
+        const ResponseSample &b = samples[i + 1];
+        // Most intervals reach no level -180 + k 360: a quick look before listing them.
+        if (std::floor((a.phase + 180) / 360) == std::floor((b.phase + 180) / 360)
+            && std::fmod(a.phase + 180, 360.0) != 0 && std::fmod(b.phase + 180, 360.0) != 0)
+            continue;
+        const std::vector<double> levels = criticalLevelsBetween(a.phase, b.phase);
+        if (crossingsBetween(crossings, a.omega, b.omega)
+            >= static_cast<std::ptrdiff_t>(levels.size()))
+            continue;
+        for (const double level : levels)
+            unexplained.push_back(RefinedRoot(
+                a.omega, b.omega, [&](double w) { return model.quickPhase(w, gain, a) - level; },
+                [&](double w) { return model.phase(w, gain, a) - level; }));
+    }
+    crossings.insert(crossings.end(), unexplained.begin(), unexplained.end());
+    sortUnique(crossings);
+    return crossings;
+}
+
+Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseModel &model,
+    const LoopGain &gain, const std::vector<double> &gainCrossovers,
+    const std::vector<double> &phaseEstimates, const ResponseSampler *sampler)
+{
+    Margins m;
+    if (samples.empty())
+        return m;
+    const std::optional<LoopStructure> structure = model.structure(gain);
+    const std::vector<AxisRoot> axis = structure ? structure->axisRoots : std::vector<AxisRoot> {};
+    std::vector<double> phaseMargins;
+    for (const double omega : gainCrossovers)
+        phaseMargins.push_back(Wrap180(
+            static_cast<double>(180 + model.phase(omega, gain, SampleNear(samples, omega, axis)))));
+    reportSmallest(gainCrossovers, phaseMargins, m.gainCrossover, m.phaseMarginDeg);
+    m.gainCrossoverCount = static_cast<int>(gainCrossovers.size());
+    const std::size_t listedGain = std::min(gainCrossovers.size(), MaxListedCrossovers);
+    m.gainCrossovers.assign(gainCrossovers.begin(), gainCrossovers.begin() + listedGain);
+    m.phaseMargins.assign(phaseMargins.begin(), phaseMargins.begin() + listedGain);
+
+    std::vector<double> phaseCrossovers;
+    std::size_t listedPhase = 0;
+    if (sampler && structure && structure->delay > 0) {
+        DelayCrossings c = delayPhaseCrossings(samples, model, gain, *sampler, gainCrossovers);
+        listedPhase = c.listed.size();
+        phaseCrossovers = std::move(c.listed);
+        phaseCrossovers.insert(phaseCrossovers.end(), c.others.begin(), c.others.end());
+        m.phaseCrossoverCountKind = CountKind::Infinite;
+    } else {
+        phaseCrossovers = PhaseCrossovers(samples, model, gain, phaseEstimates);
+        listedPhase = std::min(phaseCrossovers.size(), MaxListedCrossovers);
+    }
+    std::vector<double> gainMargins;
+    for (const double omega : phaseCrossovers)
+        gainMargins.push_back(static_cast<double>(-model.gainDb(omega, gain)));
+    reportSmallest(phaseCrossovers, gainMargins, m.phaseCrossover, m.gainMarginDb);
+    m.phaseCrossoverCount = static_cast<int>(phaseCrossovers.size());
+    m.phaseCrossovers.assign(phaseCrossovers.begin(), phaseCrossovers.begin() + listedPhase);
+    m.gainMargins.assign(gainMargins.begin(), gainMargins.begin() + listedPhase);
     return m;
 }
 

@@ -4,6 +4,7 @@
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
 
+#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -21,12 +22,16 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-// The fields of a row: split at semicolons if it has any, else at tabs, else at commas.
-std::vector<std::string_view> fieldsOf(std::string_view line)
+// The separator of a row: semicolons if it has any, else tabs, else commas.
+char separatorOf(std::string_view line)
 {
-    const char separator = line.find(';') != std::string_view::npos ? ';'
-        : line.find('\t') != std::string_view::npos                 ? '\t'
-                                                                    : ',';
+    return line.find(';') != std::string_view::npos ? ';'
+        : line.find('\t') != std::string_view::npos ? '\t'
+                                                    : ',';
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line, char separator)
+{
     std::vector<std::string_view> fields;
     std::size_t start = 0;
     while (true) {
@@ -39,8 +44,21 @@ std::vector<std::string_view> fieldsOf(std::string_view line)
     }
 }
 
-std::optional<double> numberOf(std::string_view field)
+// A field's number; with semicolons or tabs between fields, a comma between two digits is the
+// decimal point ("0,5").
+std::optional<double> numberOf(std::string_view field, char separator)
 {
+    std::string withPoint;
+    if (separator != ',') {
+        const std::size_t comma = field.find(',');
+        if (comma != std::string_view::npos && comma > 0 && comma + 1 < field.size()
+            && std::isdigit(static_cast<unsigned char>(field[comma - 1]))
+            && std::isdigit(static_cast<unsigned char>(field[comma + 1]))) {
+            withPoint = std::string(field);
+            withPoint[comma] = '.';
+            field = withPoint;
+        }
+    }
     try {
         const std::optional<double> v = StrictTextToReal(field);
         if (v && std::isfinite(*v))
@@ -74,11 +92,12 @@ MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz)
         line = trimmed(line);
         if (line.empty())
             continue;
-        const std::vector<std::string_view> fields = fieldsOf(line);
+        const char separator = separatorOf(line);
+        const std::vector<std::string_view> fields = fieldsOf(line, separator);
         std::optional<double> values[3];
         bool allNumbers = fields.size() == 3;
         for (std::size_t i = 0; i < 3 && i < fields.size(); ++i) {
-            values[i] = numberOf(fields[i]);
+            values[i] = numberOf(fields[i], separator);
             allNumbers = allNumbers && values[i].has_value();
         }
         if (!allNumbers) {
@@ -86,7 +105,13 @@ MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz)
                 headerAllowed = false;
                 continue;
             }
-            refuse(lineNumber, "trois nombres attendus (fréquence, gain en dB, phase en degrés)");
+            refuse(lineNumber,
+                separator == ','
+                    ? "trois nombres attendus (fréquence, gain en dB, phase en degrés) ; les "
+                      "champs "
+                      "étant séparés par des virgules, les nombres s'écrivent avec un point "
+                      "décimal (0.5), ou séparez les champs par des points-virgules (0,5;-3;-120)"
+                    : "trois nombres attendus (fréquence, gain en dB, phase en degrés)");
         }
         headerAllowed = false;
         const double omega = *values[0] * (hertz ? 2 * std::numbers::pi : 1);

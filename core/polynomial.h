@@ -48,4 +48,12 @@ private:
     std::vector<long double> m_coefficients;
 };
 
+// Where c0 + c1 x + ... + cn x^n may have a positive real root: its positive real roots and the
+// real parts of its complex roots within 5% of their modulus of the positive real axis (a double
+// root may come out as such a pair), in increasing order. Estimates only, to be refined on the
+// function they stand for: the eigenvalues of the balanced companion matrix after x is scaled
+// by the geometric mean of the roots' moduli, in double or, where the scaled coefficients span
+// more than the doubles hold or the degree is 40 or more, in extended precision.
+std::vector<long double> PositiveRootEstimates(std::vector<long double> coefficients);
+
 } // namespace velmora

@@ -45,6 +45,19 @@ std::vector<std::complex<double>> nonZero(std::vector<std::complex<double>> root
     return roots;
 }
 
+// The roots of a product of factors as typed, each factor's as often as it divides it: a factor
+// typed (100 s + 1)^28 has its root from 100 s + 1, exactly.
+std::vector<std::complex<double>> rootsOf(const std::vector<TypedFactor> &factors)
+{
+    std::vector<std::complex<double>> roots;
+    for (const TypedFactor &f : factors) {
+        const std::vector<std::complex<double>> once = nonZero(f.polynomial.roots());
+        for (int i = 0; i < f.multiplicity; ++i)
+            roots.insert(roots.end(), once.begin(), once.end());
+    }
+    return roots;
+}
+
 // The structure of a rational loop that does not depend on its gain.
 LoopStructure structureOf(const TransferFunction &loop)
 {
@@ -52,16 +65,83 @@ LoopStructure structureOf(const TransferFunction &loop)
     s.integrators = loop.netIntegrators();
     s.excess = loop.denominator().degree() - loop.numerator().degree();
     s.delay = loop.delay();
-    s.zeros = nonZero(loop.numerator().approximateRoots());
-    s.poles = nonZero(loop.denominator().approximateRoots());
-    addAxisRoots(s.axisRoots, s.zeros, +1);
+    s.zeros = rootsOf(loop.numeratorFactors());
+    s.poles = rootsOf(loop.denominatorFactors());
+    std::vector<AxisRoot> axisZeros;
+    std::vector<AxisRoot> axisPoles;
+    addAxisRoots(axisZeros, s.zeros, +1);
+    addAxisRoots(axisPoles, s.poles, -1);
+    s.sharedAxisRoot = (loop.numerator().rootsAtZero() > 0 && loop.denominator().rootsAtZero() > 0)
+        || std::any_of(axisZeros.begin(), axisZeros.end(), [&](const AxisRoot &z) {
+               return std::any_of(axisPoles.begin(), axisPoles.end(), [&](const AxisRoot &p) {
+                   return std::fabs(p.omega - z.omega) <= 1e-7 * z.omega;
+               });
+           });
+    s.axisRoots = axisZeros;
     addAxisRoots(s.axisRoots, s.poles, -1);
     s.axisRoots.erase(std::remove_if(s.axisRoots.begin(), s.axisRoots.end(),
                           [](const AxisRoot &a) { return a.order == 0; }),
         s.axisRoots.end());
+    std::sort(s.axisRoots.begin(), s.axisRoots.end(),
+        [](const AxisRoot &a, const AxisRoot &b) { return a.omega < b.omega; });
     for (const std::complex<double> &p : s.poles)
         s.openLoopRhpPoles += p.real() > AxisTolerance * std::max(1.0, std::abs(p)) ? 1 : 0;
     return s;
+}
+
+// The even and odd parts of p at s = j omega in x = omega^2: p(j w) = even(x) + j w odd(x).
+void axisParts(const Polynomial &p, std::vector<long double> &even, std::vector<long double> &odd)
+{
+    const std::vector<long double> &c = p.coefficients();
+    for (std::size_t k = 0; k < c.size(); ++k)
+        (k % 2 == 0 ? even : odd).push_back((k / 2) % 2 == 0 ? c[k] : -c[k]);
+}
+
+std::vector<long double> product(
+    const std::vector<long double> &a, const std::vector<long double> &b)
+{
+    if (a.empty() || b.empty())
+        return {};
+    std::vector<long double> c(a.size() + b.size() - 1, 0);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (std::size_t j = 0; j < b.size(); ++j)
+            c[i + j] += a[i] * b[j];
+    return c;
+}
+
+std::vector<long double> derivative(const std::vector<long double> &a)
+{
+    std::vector<long double> d;
+    for (std::size_t k = 1; k < a.size(); ++k)
+        d.push_back(static_cast<long double>(k) * a[k]);
+    return d;
+}
+
+// a + factor b, and a + factor x b.
+std::vector<long double> sum(
+    std::vector<long double> a, const std::vector<long double> &b, long double factor, int shift)
+{
+    a.resize(std::max(a.size(), b.size() + static_cast<std::size_t>(shift)), 0);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        a[i + static_cast<std::size_t>(shift)] += factor * b[i];
+    return a;
+}
+
+// The crossing polynomials from their parts (see CrossingPolynomials), `imaginary` being
+// Im(N conj D) / w.
+CrossingPolynomials crossingsOf(std::vector<long double> numeratorSquared,
+    std::vector<long double> denominatorSquared, std::vector<long double> real,
+    std::vector<long double> imaginary)
+{
+    CrossingPolynomials p;
+    p.gain = sum(numeratorSquared, denominatorSquared, -1, 0);
+    p.phase = std::move(imaginary);
+    p.gainExtrema = sum(product(derivative(numeratorSquared), denominatorSquared),
+        product(numeratorSquared, derivative(denominatorSquared)), -1, 0);
+    p.numeratorSquared = std::move(numeratorSquared);
+    p.denominatorSquared = std::move(denominatorSquared);
+    p.real = std::move(real);
+    return p;
 }
 
 // K R(s) exp(-T s), R evaluated as typed: on the axis quickly by the expanded polynomials where
@@ -103,13 +183,33 @@ public:
         return (m_loop->numerator() * gain.factor + m_loop->denominator()).roots();
     }
 
+    // With N(j w) = Ne + j w No and D(j w) = De + j w Do in x = w^2: |K N|^2 is
+    // K^2 (Ne^2 + x No^2), N conj D is Ne De + x No Do + j w (No De - Ne Do).
+    std::optional<CrossingPolynomials> crossingPolynomials(const LoopGain &gain) const override
+    {
+        std::vector<long double> ne, no, de, od;
+        axisParts(m_loop->numerator(), ne, no);
+        axisParts(m_loop->denominator(), de, od);
+        std::vector<long double> n2 = sum(product(ne, ne), product(no, no), 1, 1);
+        for (long double &c : n2)
+            c *= gain.factor * gain.factor;
+        return crossingsOf(std::move(n2), sum(product(de, de), product(od, od), 1, 1),
+            sum(product(ne, de), product(no, od), 1, 1),
+            sum(product(no, de), product(ne, od), -1, 0));
+    }
+
+    // By the expanded polynomials in double precision where their value is a normal double, as
+    // typed in extended precision otherwise (far out in frequency, or a gain beyond the doubles).
     QuickPoint quickPoint(double omega, const LoopGain &gain, bool closedLoop) const override
     {
-        const std::optional<std::complex<double>> quick = m_loop->quickOnAxis(omega);
-        const std::complex<double> r = quick
-            ? static_cast<double>(gain.factor) * *quick
-            : std::complex<double>(gain.factor * m_loop->rationalValue(Complex(0, omega)));
-        return QuickPointOf(r, omega, m_delay, closedLoop);
+        if (const std::optional<std::complex<double>> quick = m_loop->quickOnAxis(omega)) {
+            const std::complex<double> r = static_cast<double>(gain.factor) * *quick;
+            const double norm = std::norm(r);
+            if (norm > 1e-290 && norm < 1e290)
+                return QuickPointOf(r, omega, m_delay, closedLoop);
+        }
+        return QuickPointOf(
+            gain.factor * m_loop->rationalValue(Complex(0, omega)), omega, m_delay, closedLoop);
     }
 
     long double delayDegrees(double omega) const override { return omega * m_delay * 180 / PiL; }
@@ -208,6 +308,11 @@ public:
 
     std::optional<std::vector<std::complex<double>>> closedLoopPoles(
         const LoopGain &) const override
+    {
+        return std::nullopt;
+    }
+
+    std::optional<CrossingPolynomials> crossingPolynomials(const LoopGain &) const override
     {
         return std::nullopt;
     }
@@ -314,6 +419,24 @@ std::shared_ptr<const ResponseModel> MakeMeasuredModel(std::shared_ptr<const Mea
 {
     const std::size_t size = data->omega.size();
     return std::make_shared<const MeasuredModel>(std::move(data), 0, size);
+}
+
+// (A + j w B)(a + j w b) = A a - x B b + j w (A b + B a), with n conj d = a + j w b.
+CrossingPolynomials TimesRational(const CrossingPolynomials &loop, long double k,
+    const Polynomial &numerator, const Polynomial &denominator)
+{
+    std::vector<long double> ne, no, de, od;
+    axisParts(numerator, ne, no);
+    axisParts(denominator, de, od);
+    std::vector<long double> n2 = sum(product(ne, ne), product(no, no), 1, 1);
+    for (long double &c : n2)
+        c *= k * k;
+    const std::vector<long double> d2 = sum(product(de, de), product(od, od), 1, 1);
+    const std::vector<long double> a = sum(product(ne, de), product(no, od), 1, 1);
+    const std::vector<long double> b = sum(product(no, de), product(ne, od), -1, 0);
+    return crossingsOf(product(loop.numeratorSquared, n2), product(loop.denominatorSquared, d2),
+        sum(product(loop.real, a), product(loop.phase, b), -1, 1),
+        sum(product(loop.real, b), product(loop.phase, a), 1, 0));
 }
 
 } // namespace velmora

@@ -63,7 +63,28 @@ struct LoopStructure {
     std::vector<std::complex<double>> poles; // roots of D, those at 0 aside
     std::vector<AxisRoot> axisRoots; // omega > 0, of nonzero net order
     int openLoopRhpPoles = 0;
+    // N and D share a root on the imaginary axis (at s = 0 too): a closed-loop pole there.
+    bool sharedAxisRoot = false;
 };
+
+// The polynomials in x = omega^2 (coefficients lowest power first) whose positive roots are
+// where a rational loop K N(s) / D(s) exp(-T s), at the gain it is analysed with, crosses 0 dB,
+// |K N(j w)|^2 - |D(j w)|^2, and the real axis, Im(N(j w) conj D(j w)) / w, its delay aside.
+struct CrossingPolynomials {
+    std::vector<long double> gain;
+    std::vector<long double> phase;
+    // The derivative of |N(j w)|^2 / |D(j w)|^2 in x times |D(j w)|^4: its tops and bottoms.
+    std::vector<long double> gainExtrema;
+    // The parts they are made of: |K N(j w)|^2, |D(j w)|^2 and Re(N(j w) conj D(j w)).
+    std::vector<long double> numeratorSquared;
+    std::vector<long double> denominatorSquared;
+    std::vector<long double> real;
+};
+
+// The crossing polynomials of a loop times the rational factor k n(s) / d(s): those of the
+// product, whose numerator and denominator are the loop's times n and d.
+CrossingPolynomials TimesRational(const CrossingPolynomials &loop, long double k,
+    const Polynomial &numerator, const Polynomial &denominator);
 
 // An open loop as the analysis sees it. The quick functions (double precision) place samples
 // and come near a crossing; the exact ones (extended precision) refine it to the last bit of a
@@ -89,6 +110,9 @@ public:
     // otherwise.
     virtual std::optional<std::vector<std::complex<double>>> closedLoopPoles(
         const LoopGain &gain) const = 0;
+
+    // The crossing polynomials of a rational loop; nothing for measured data.
+    virtual std::optional<CrossingPolynomials> crossingPolynomials(const LoopGain &gain) const = 0;
 
     // The quick point at omega; `closedLoop` false leaves the angle of 1 + K G and the
     // closed-loop gain out (zero), for points that only draw the locus.

@@ -12,6 +12,10 @@
 
 namespace velmora {
 
+// The longest expression read, in characters: longer text is refused before it is parsed, which
+// bounds the work of a parse (a field that checks each key stroke may hold no more).
+constexpr int MaxExpressionLength = 1000;
+
 // A refused expression: the message is French and starts with the column (counted in
 // characters from 1) where the expression went wrong: "colonne 11 : « ) » attendue".
 class ExpressionError : public std::runtime_error {
@@ -21,6 +25,13 @@ public:
 
 private:
     int m_column;
+};
+
+// A factor of the numerator or of the denominator as typed, of degree 1 or more, and the times
+// it divides it: "(s+1)^3*s" has (s+1) three times and s once. A sum is one factor.
+struct TypedFactor {
+    Polynomial polynomial;
+    int multiplicity;
 };
 
 // A value of G and of its derivative dG/ds at one point s.
@@ -38,14 +49,23 @@ struct ValueAndSlope {
 // a lightly damped factor exact where the expanded polynomial would lose digits.
 class TransferFunction {
 public:
-    // Throws ExpressionError for any text that does not fit, for a denominator that is
-    // identically zero ("dénominateur nul"), for a time advance and for a degree above 60.
+    // Throws ExpressionError for any text that does not fit, for a text longer than
+    // MaxExpressionLength characters, for a denominator that is identically zero ("dénominateur
+    // nul"), for a time advance, for a delay times a rational part with more zeros than poles
+    // (its closed loop has no meaning), and at the operation that reaches it, for a degree above 60
+    // or a coefficient of the expanded numerator or denominator that is not zero or a double of
+    // normal size ("coefficient hors limites": about 2.2e-308 to 1.8e308 in magnitude; a number
+    // typed below that is "trop petit", above "trop grand").
     static TransferFunction parse(std::string_view text);
 
     const std::string &text() const { return m_text; }
     const Polynomial &numerator() const { return m_numerator; }
     const Polynomial &denominator() const { return m_denominator; }
     long double delay() const { return m_delay; } // seconds
+    // N and D are each a constant times the product of these, as typed: the roots of a factor
+    // typed (100 s + 1)^28 are those of 100 s + 1, not of the expanded polynomial.
+    const std::vector<TypedFactor> &numeratorFactors() const { return m_numeratorFactors; }
+    const std::vector<TypedFactor> &denominatorFactors() const { return m_denominatorFactors; }
 
     // Poles at s = 0 less zeros at s = 0, as typed: the number of net integrators (negative for
     // net differentiators).
@@ -96,6 +116,8 @@ private:
     Polynomial m_numerator;
     Polynomial m_denominator;
     long double m_delay = 0;
+    std::vector<TypedFactor> m_numeratorFactors;
+    std::vector<TypedFactor> m_denominatorFactors;
     std::vector<Step> m_program;
     // The coefficients of N and of D split for s = j omega: real part sum (-1)^k c_2k w^2k,
     // imaginary part w sum (-1)^k c_2k+1 w^2k.

@@ -6,6 +6,7 @@
 #include "core/expressionparser.h"
 #include "core/loopanalysis.h"
 #include "core/loopspec.h"
+#include "core/margins.h"
 #include "loopcheck.h"
 
 #include <gtest/gtest.h>
@@ -457,6 +458,15 @@ TEST(CompensatedModel, RationalPlantTimesACompensatorIsTheProduct)
         ASSERT_EQ(a.axisRoots.size(), 1u);
         EXPECT_NEAR(a.axisRoots[0].omega, 3, 1e-12);
         EXPECT_EQ(a.axisRoots[0].order, 1);
+        // The crossings placed by the product's polynomials, built from the plant's.
+        for (const auto estimates :
+            { GainCrossoverEstimates, PhaseCrossoverEstimates, GainExtremaEstimates }) {
+            const std::vector<double> ea = estimates(*wrapped, gain);
+            const std::vector<double> eb = estimates(*product, gain);
+            ASSERT_EQ(ea.size(), eb.size());
+            for (std::size_t i = 0; i < ea.size(); ++i)
+                EXPECT_NEAR(ea[i], eb[i], 1e-9 * eb[i]);
+        }
         for (const double omega : { 0.07, 1.1, 2.9, 3.1, 30.0 }) {
             EXPECT_NEAR(wrapped->gainDb(omega, gain), product->gainDb(omega, gain), 1e-9);
             EXPECT_NEAR(wrapped->closedDb(omega, gain), product->closedDb(omega, gain), 1e-9);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <string>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -51,9 +52,11 @@ TEST(Wrap180, IntoTheHalfOpenTurnAndTheQuickOneWithinAnUlp)
 }
 
 // What the margins and the Nyquist count rely on: between coarse samples, at most 90 degrees of
-// phase (with and without the delay) and 20 degrees of the angle of 1 + G, except across a root
-// on the axis, open-loop (where the phase jumps) or closed-loop (where the angle of 1 + G does).
-TEST(ResponseSampler, CoarseSamplesKeepTheirSteps)
+// phase without the delay, and without a delay 20 degrees of the angle of 1 + G; with a delay,
+// the fill between two coarse samples keeps 90 degrees of phase with the delay and 20 degrees of
+// the angle of 1 + G; except across a root on the axis, open-loop (where the phase jumps) or
+// closed-loop (where the angle of 1 + G does).
+TEST(ResponseSampler, CoarseSamplesAndFillsKeepTheirSteps)
 {
     for (const char *text : Loops) {
         SCOPED_TRACE(text);
@@ -66,8 +69,18 @@ TEST(ResponseSampler, CoarseSamplesKeepTheirSteps)
         const ResponseSampler sampler(*model, gain, structure, options);
         const std::vector<std::complex<double>> poles
             = model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {});
-        const std::vector<ResponseSample> samples = sampler.coarse(poles);
-        ASSERT_GT(samples.size(), 20u);
+        const std::vector<ResponseSample> coarse = sampler.coarse(poles);
+        ASSERT_GT(coarse.size(), 20u);
+        const bool delayed = function->delay() > 0;
+        std::vector<ResponseSample> samples;
+        for (std::size_t i = 0; i + 1 < coarse.size(); ++i) {
+            const std::vector<ResponseSample> filled = delayed
+                ? sampler.fill(coarse[i], coarse[i + 1], 100000)
+                : std::vector<ResponseSample> { coarse[i], coarse[i + 1] };
+            EXPECT_EQ(filled.front().omega, coarse[i].omega);
+            EXPECT_EQ(filled.back().omega, coarse[i + 1].omega);
+            samples.insert(samples.end(), filled.begin() + (i == 0 ? 0 : 1), filled.end());
+        }
         for (std::size_t i = 1; i < samples.size(); ++i) {
             const ResponseSample &a = samples[i - 1];
             const ResponseSample &b = samples[i];
@@ -144,6 +157,45 @@ TEST(FrequencyResponse, DenseWhereDrawnAndTheGainFactorOnlyShiftsTheLocus)
     EXPECT_NEAR(p.gainDb - direct(f, 0, p.omega).gainDb, 6, 1e-9);
     EXPECT_NEAR(p.phaseDeg, LocusPointAt(base.locus, p.omega)->phaseDeg, 0.1);
     EXPECT_LT(*raised.quantities.gainMarginDb, *base.quantities.gainMarginDb - 5.99);
+}
+
+// What is drawn does not change what is read: the quantities with a range are those without,
+// for functions and for measured data; only the locus keeps to the range.
+TEST(FrequencyResponse, RangeOptionsBoundOnlyTheLocus)
+{
+    const struct {
+        std::optional<double> low, high;
+    } ranges[] = { { std::nullopt, 1 }, { 20, std::nullopt }, { 1e-200, 1e200 }, { 2, 20 },
+        { 1e-3, 1e-2 } };
+    std::vector<std::string> texts(std::begin(Loops), std::end(Loops));
+    texts.push_back("10*exp(-0.5*s)/(s+1)");
+    for (const std::string &text : texts) {
+        const TransferFunction f = TransferFunction::parse(text);
+        const LoopAnalysis whole = AnalyseLoop(f, 0, {});
+        MeasuredResponse data;
+        for (const ResponsePoint &p : whole.locus) {
+            data.omega.push_back(p.omega);
+            data.gainDb.push_back(p.gainDb);
+            data.phaseDeg.push_back(p.phaseDeg);
+        }
+        const LoopAnalysis measured = AnalyseMeasuredLoop(data, 0, {});
+        for (const auto &r : ranges) {
+            SCOPED_TRACE(text + " " + std::to_string(r.low.value_or(0)) + " "
+                + std::to_string(r.high.value_or(0)));
+            AnalysisOptions options;
+            options.omegaMin = r.low;
+            options.omegaMax = r.high;
+            const LoopAnalysis a = AnalyseLoop(f, 0, options);
+            EXPECT_TRUE(a.quantities == whole.quantities);
+            ASSERT_FALSE(a.locus.empty());
+            EXPECT_GE(a.locus.front().omega, r.low.value_or(0));
+            EXPECT_LE(a.locus.back().omega, r.high.value_or(INFINITY));
+            const LoopAnalysis m = AnalyseMeasuredLoop(data, 0, options);
+            EXPECT_TRUE(m.quantities == measured.quantities);
+            for (const ResponsePoint &p : m.locus)
+                EXPECT_TRUE(p.omega >= r.low.value_or(0) && p.omega <= r.high.value_or(INFINITY));
+        }
+    }
 }
 
 TEST(FrequencyResponse, RangeOptionsLimitTheLocusAndKeepThePhaseTurn)

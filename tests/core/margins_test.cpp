@@ -1,6 +1,7 @@
 // Margins against their closed forms, and on measured points where every crossing is known
 // exactly.
 #include "core/frequencyresponse.h"
+#include "core/loopanalysis.h"
 #include "core/margins.h"
 
 #include <gtest/gtest.h>
@@ -22,9 +23,11 @@ Margins marginsOf(const std::string &text, double gainDb)
     const LoopGain gain = LoopGain::fromDb(gainDb);
     const LoopStructure structure = *model->structure(gain);
     const ResponseSampler sampler(*model, gain, structure, {});
-    return ReadMargins(
-        sampler.coarse(model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {})),
-        *model, gain);
+    const std::vector<ResponseSample> samples = sampler.coarse(
+        model->closedLoopPoles(gain).value_or(std::vector<std::complex<double>> {}));
+    return ReadMargins(samples, *model, gain,
+        GainCrossovers(samples, *model, gain, GainCrossoverEstimates(*model, gain)),
+        PhaseCrossoverEstimates(*model, gain));
 }
 
 // K / (s (s + 1) (s + 2)) reaches -180 degrees at sqrt(2) rad/s, where its gain is K / 6; K / (s
@@ -64,6 +67,53 @@ TEST(Margins, TheSmallestAreReported)
         EXPECT_LE(std::fabs(*m.gainMarginDb), std::fabs(m.gainMargins[i]));
 }
 
+// K exp(-T s) / (s + 1) reaches -180 degrees where atan(w) + w T = (2k + 1) pi, with the gain
+// K / sqrt(1 + w^2): infinitely many phase crossovers, the first 100 listed, counted as
+// infinitely many; the reported gain margin is the smallest of all of them, found however long
+// the delay (beyond the hundredth crossover when the gain crosses 0 dB there).
+TEST(Margins, DelayPhaseCrossoversListedAndTheSmallestMarginFound)
+{
+    const struct {
+        double k;
+        double t;
+    } cases[] = { { 1, 0.1 }, { 0.5, 1e3 }, { 2, 1e3 }, { 2, 1e7 }, { 1, 1e300 }, { 30, 0.01 } };
+    for (const auto &c : cases) {
+        const std::string text = std::to_string(c.k) + "*exp(-" + std::to_string(c.t) + "*s)/(s+1)";
+        SCOPED_TRACE(text);
+        const auto crossing = [&](int k) { // Newton on atan(w) + w T - (2k + 1) pi, from below
+            const double target = (2 * k + 1) * std::numbers::pi;
+            double w = target / (c.t + 1);
+            for (int i = 0; i < 200; ++i)
+                w -= (std::atan(w) + w * c.t - target) / (1 / (1 + w * w) + c.t);
+            return w;
+        };
+        const auto margin = [&](double w) { return -20 * std::log10(c.k / std::hypot(1.0, w)); };
+        const LoopQuantities q = AnalyseLoop(TransferFunction::parse(text), 0, {}).quantities;
+        EXPECT_EQ(q.phaseCrossoverCountKind, CountKind::Infinite);
+        ASSERT_LE(q.phaseCrossovers.size(), MaxListedCrossovers);
+        EXPECT_GE(q.phaseCrossoverCount, static_cast<int>(q.phaseCrossovers.size()));
+        ASSERT_GE(q.phaseCrossovers.size(), 1u);
+        for (std::size_t i = 0; i < q.phaseCrossovers.size(); ++i) {
+            const double w = crossing(static_cast<int>(i));
+            EXPECT_NEAR(q.phaseCrossovers[i], w, 1e-9 * w) << i;
+            EXPECT_NEAR(q.gainMargins[i], margin(w), 1e-9 * std::max(1.0, std::fabs(margin(w))));
+        }
+        // The margin grows with w, through 0 at the gain crossover sqrt(K^2 - 1): the smallest
+        // is at one of the two crossings around it, or at the first.
+        double smallest = margin(crossing(0));
+        if (c.k > 1) {
+            const double wc = std::sqrt(c.k * c.k - 1);
+            const int k = static_cast<int>(
+                std::floor((std::atan(wc) + wc * c.t) / (2 * std::numbers::pi) - 0.5));
+            for (const int i : { k, k + 1 })
+                if (i >= 0 && std::fabs(margin(crossing(i))) < std::fabs(smallest))
+                    smallest = margin(crossing(i));
+        }
+        ASSERT_TRUE(q.gainMarginDb);
+        EXPECT_NEAR(*q.gainMarginDb, smallest, 1e-9 * std::max(1.0, std::fabs(smallest)));
+    }
+}
+
 // Measured points 6, 0 and -6 dB at 1, 2 and 4 rad/s, phases -150, -170 and -190 degrees: the
 // point at 0 dB is the crossover (found once), with 10 degrees of margin; -180 degrees is
 // halfway in log frequency between 2 and 4 rad/s, at -3 dB.
@@ -73,7 +123,8 @@ TEST(Margins, OnMeasuredPointsExactly)
         MeasuredResponse { { 1, 2, 4 }, { 6, 0, -6 }, { -150, -170, -190 } });
     const auto model = MakeMeasuredModel(data);
     const LoopGain gain = LoopGain::fromDb(0);
-    const Margins m = ReadMargins(*model->givenSamples(gain), *model, gain);
+    const std::vector<ResponseSample> samples = *model->givenSamples(gain);
+    const Margins m = ReadMargins(samples, *model, gain, GainCrossovers(samples, *model, gain, {}));
     ASSERT_EQ(m.gainCrossovers.size(), 1u);
     EXPECT_EQ(m.gainCrossovers[0], 2);
     EXPECT_NEAR(m.phaseMargins[0], 10, 1e-12);

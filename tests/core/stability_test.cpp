@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 using namespace velmora;
@@ -53,6 +54,52 @@ TEST(Stability, NyquistCountAgreesWithTheClosedLoopRoots)
         EXPECT_EQ(nyquist.quantities.stable, rational.quantities.stable) << text;
         EXPECT_FALSE(rational.closedLoopPoles.empty()) << text;
         EXPECT_TRUE(nyquist.closedLoopPoles.empty()) << text;
+    }
+}
+
+// K / (T s + 1)^n and K / (T s - 1)^n, typed as powers: the closed-loop poles solve
+// (T s +- 1)^n = -K, T s = -+1 + K^(1/n) exp(j pi (2k + 1) / n), so their count on the right is
+// known exactly; the expanded denominators span more than 1e30 (up to 1e180), where the roots of
+// K N + D come out wrong. The count is the walk's, on the loop as typed, and the roots are kept
+// only where they agree with it.
+TEST(Stability, HighOrderPowersCountedExactly)
+{
+    const struct {
+        double k;
+        double t;
+        int n;
+        int sign; // +1: T s + 1, stable factors; -1: T s - 1, n poles on the right
+    } cases[] = {
+        { 0.5, 100, 28, 1 },
+        { 1, 100, 30, 1 },
+        { 1, 10, 40, 1 },
+        { 5, 0.1, 40, 1 },
+        { 1e3, 100, 28, 1 },
+        { 3, 1e-3, 60, 1 },
+        { 1.02, 1, 60, 1 },
+        { 0.5, 100, 28, -1 },
+        { 2e3, 0.01, 31, -1 },
+        { 7, 1e3, 25, -1 },
+    };
+    for (const auto &c : cases) {
+        const std::string text = std::to_string(c.k) + "/(" + std::to_string(c.t) + "*s"
+            + (c.sign > 0 ? "+1" : "-1") + ")^" + std::to_string(c.n);
+        SCOPED_TRACE(text);
+        int expected = 0;
+        bool onAxis = false;
+        for (int i = 0; i < c.n; ++i) {
+            const double re = -c.sign
+                + std::pow(c.k, 1.0 / c.n) * std::cos(std::numbers::pi * (2 * i + 1) / c.n);
+            expected += re > 1e-9 ? 1 : 0;
+            onAxis = onAxis || std::fabs(re) <= 1e-9;
+        }
+        ASSERT_FALSE(onAxis);
+        const LoopAnalysis a = AnalyseLoop(TransferFunction::parse(text), 0, {});
+        EXPECT_EQ(a.quantities.closedLoopRhpPoles, expected);
+        EXPECT_EQ(a.quantities.stable, expected == 0);
+        if (!a.closedLoopPoles.empty()) {
+            EXPECT_EQ(StabilityOfPoles(a.closedLoopPoles).closedLoopRhpPoles, expected);
+        }
     }
 }
 

@@ -316,11 +316,14 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
     ASSERT_EQ(document.object().keys(), QStringList { "loops" });
     const QJsonArray loops = document.object()["loops"].toArray();
     ASSERT_EQ(loops.size(), 3);
-    const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles", "expression",
-        "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_db", "gain_margin_db", "peak_db",
-        "peak_rad_s", "phase_crossover_rad_s", "phase_crossovers_rad_s", "phase_margin_deg",
-        "sensitivity_peak_db", "sensitivity_peak_rad_s", "stable", "step_final_value",
-        "step_overshoot_percent", "step_peak_time_s", "step_rise_time_s", "step_settling_time_s" };
+    const QStringList fields { "bandwidth_rad_s", "closed_loop_rhp_poles",
+        "closed_loop_rhp_poles_at_least", "expression", "gain_crossover_count",
+        "gain_crossover_count_at_least", "gain_crossover_rad_s", "gain_crossovers_rad_s", "gain_db",
+        "gain_margin_db", "peak_db", "peak_rad_s", "phase_crossover_count",
+        "phase_crossover_count_at_least", "phase_crossover_rad_s", "phase_crossovers_rad_s",
+        "phase_margin_deg", "sensitivity_peak_db", "sensitivity_peak_rad_s", "stable",
+        "step_final_value", "step_overshoot_percent", "step_peak_time_s", "step_rise_time_s",
+        "step_settling_time_s" };
     for (int i = 0; i < 3; ++i) {
         const QJsonObject loop = loops[i].toObject();
         EXPECT_EQ(loop.keys(), fields);
@@ -329,6 +332,7 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
             = AnalyseLoop(TransferFunction::parse(expressions[i]), i == 0 ? 1.5 : 0, {}).quantities;
         EXPECT_EQ(loop["stable"].toBool(), q.stable);
         EXPECT_EQ(loop["closed_loop_rhp_poles"].toInt(), q.closedLoopRhpPoles);
+        EXPECT_EQ(loop["closed_loop_rhp_poles_at_least"], QJsonValue(false));
         const auto same = [&](const char *key, const std::optional<double> &v) {
             if (v)
                 EXPECT_EQ(loop[key].toDouble(), *v) << key; // shortest exact text reads back
@@ -355,6 +359,11 @@ TEST_F(VelmoraRender, ReportJsonHasExactlyTheAgreedFieldsAndTheComputedValues)
         same("step_settling_time_s", step ? step->figures.settlingTimeS : std::nullopt);
         EXPECT_EQ(loop["phase_crossovers_rad_s"].toArray().size(),
             static_cast<qsizetype>(q.phaseCrossovers.size()));
+        EXPECT_EQ(loop["gain_crossover_count"].toInt(), q.gainCrossoverCount);
+        EXPECT_EQ(loop["phase_crossover_count"].toInt(), q.phaseCrossoverCount);
+        // The delay's phase crossovers are infinitely many.
+        EXPECT_EQ(loop["phase_crossover_count_at_least"],
+            i == 1 ? QJsonValue(QJsonValue::Null) : QJsonValue(false));
     }
     // The unstable loop has no peak, no bandwidth, no Ms and no step response.
     EXPECT_TRUE(loops[2].toObject()["peak_db"].isNull());
