@@ -93,6 +93,12 @@ std::string jsonString(const std::string &text)
     return out + "\"";
 }
 
+// A count, null when infinite.
+std::string jsonCount(int count, CountKind kind)
+{
+    return kind == CountKind::Infinite ? "null" : std::to_string(count);
+}
+
 // false for an exact count, true for a lower bound, null for an infinity.
 std::string atLeast(CountKind kind)
 {
@@ -193,7 +199,8 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += "{\"expression\": " + jsonString(loops[i].expression);
         out += ", \"gain_db\": " + jsonNumber(loops[i].gainDb);
         out += ", \"stable\": " + std::string(q.stable ? "true" : "false");
-        out += ", \"closed_loop_rhp_poles\": " + std::to_string(q.closedLoopRhpPoles);
+        out += ", \"closed_loop_rhp_poles\": "
+            + jsonCount(q.closedLoopRhpPoles, q.closedLoopRhpPolesKind);
         out += ", \"closed_loop_rhp_poles_at_least\": " + atLeast(q.closedLoopRhpPolesKind);
         out += ", \"gain_margin_db\": " + jsonNumber(q.gainMarginDb);
         out += ", \"phase_crossover_rad_s\": " + jsonNumber(q.phaseCrossover);
@@ -204,9 +211,11 @@ std::string ReportJson(const std::vector<ReportedLoop> &loops)
         out += ", \"bandwidth_rad_s\": " + jsonNumber(q.bandwidth);
         out += ", \"gain_crossovers_rad_s\": " + jsonArray(q.gainCrossovers);
         out += ", \"phase_crossovers_rad_s\": " + jsonArray(q.phaseCrossovers);
-        out += ", \"gain_crossover_count\": " + std::to_string(q.gainCrossoverCount);
+        out += ", \"gain_crossover_count\": "
+            + jsonCount(q.gainCrossoverCount, q.gainCrossoverCountKind);
         out += ", \"gain_crossover_count_at_least\": " + atLeast(q.gainCrossoverCountKind);
-        out += ", \"phase_crossover_count\": " + std::to_string(q.phaseCrossoverCount);
+        out += ", \"phase_crossover_count\": "
+            + jsonCount(q.phaseCrossoverCount, q.phaseCrossoverCountKind);
         out += ", \"phase_crossover_count_at_least\": " + atLeast(q.phaseCrossoverCountKind);
         const bool stable = q.stable;
         out += ", \"sensitivity_peak_db\": "

@@ -38,13 +38,12 @@ std::string ReportText(const std::vector<ReportedLoop> &loops);
 // "step_final_value": ..., "step_overshoot_percent": ..., "step_peak_time_s": ...,
 // "step_rise_time_s": ..., "step_settling_time_s": ...}]}, numbers in their shortest exact form,
 // null where a quantity does not exist (the step figures and Ms of an unstable closed loop).
-// closed_loop_rhp_poles is always a number: the count of closed-loop poles in the right
-// half-plane, exact when closed_loop_rhp_poles_at_least is false, a lower bound when it is true;
-// null says there are infinitely many (a delay times a proper rational part whose gain tends to
-// 1 or more), the number then being some of them. The crossover lists hold the first 100
-// crossovers of each kind; gain_crossover_count and phase_crossover_count say how many there are
-// in all, with the same "_at_least" (a delay's phase crossovers are infinitely many: null, the
-// count those found).
+// closed_loop_rhp_poles is the count of closed-loop poles in the right half-plane, exact when
+// closed_loop_rhp_poles_at_least is false, a lower bound when it is true; both are null when
+// there are infinitely many (a delay times a proper rational part whose gain tends to 1 or more).
+// The crossover lists hold the first 100 crossovers of each kind; gain_crossover_count and
+// phase_crossover_count say how many there are in all, with the same "_at_least" (a delay's phase
+// crossovers are infinitely many: both null).
 std::string ReportJson(const std::vector<ReportedLoop> &loops);
 
 } // namespace velmora

@@ -34,7 +34,7 @@ TEST(LoopReport, ClosedLoopPolesExactAtLeastOrInfinite)
         { 1614, CountKind::AtLeast, "instable, au moins 1614 pôles à partie réelle positive",
             "\"closed_loop_rhp_poles\": 1614, \"closed_loop_rhp_poles_at_least\": true" },
         { 20, CountKind::Infinite, "instable, une infinité de pôles à partie réelle positive",
-            "\"closed_loop_rhp_poles\": 20, \"closed_loop_rhp_poles_at_least\": null" },
+            "\"closed_loop_rhp_poles\": null, \"closed_loop_rhp_poles_at_least\": null" },
     };
     for (const auto &c : cases) {
         ReportedLoop loop { "G", {} };
@@ -67,7 +67,7 @@ TEST(LoopReport, CrossoverCountsInRowsAndJson)
     const std::string json = ReportJson({ loop });
     for (const char *field :
         { "\"gain_crossover_count\": 1, \"gain_crossover_count_at_least\": false",
-            "\"phase_crossover_count\": 1592, \"phase_crossover_count_at_least\": null" })
+            "\"phase_crossover_count\": null, \"phase_crossover_count_at_least\": null" })
         EXPECT_NE(json.find(field), std::string::npos) << json;
 }
 
