@@ -30,13 +30,16 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
     q.closedLoopRhpPolesKind = s.kind;
 }
 
-// Margins at the crossovers, and the closed-loop peak and bandwidth when the closed loop is
-// stable and its low-frequency gain known.
-void readQuantities(const std::vector<ResponseSample> &samples, const ResponseModel &model,
-    const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &phaseEstimates, const ResponseSampler *sampler, LoopQuantities &q)
+// Margins at the crossovers, and the closed-loop peak and bandwidth and the largest
+// sensitivity when the closed loop is stable and its low-frequency gain known, from runs of
+// samples dense enough for them (see FilledRuns); `structure` gives the limits at 0 and at
+// infinity.
+void readQuantities(const std::vector<ResponseSample> &samples, const SampleRuns &runs,
+    const ResponseModel &model, const LoopGain &gain, const std::vector<double> &gainCrossovers,
+    const std::vector<double> &phaseEstimates, const std::optional<LoopStructure> &structure,
+    LoopQuantities &q)
 {
-    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates, sampler);
+    Margins m = ReadMargins(samples, model, gain, gainCrossovers, phaseEstimates, &runs);
     q.gainCrossoverCount = m.gainCrossoverCount;
     q.gainCrossoverCountKind = m.gainCrossoverCountKind;
     q.phaseCrossoverCount = m.phaseCrossoverCount;
@@ -51,15 +54,32 @@ void readQuantities(const std::vector<ResponseSample> &samples, const ResponseMo
     q.gainCrossover = m.gainCrossover;
     if (!q.stable || samples.empty() || !q.lowFrequencyClosedLoopDb)
         return;
+    const HighFrequencyLimits high
+        = structure ? HighFrequencyLimitsOf(*structure) : HighFrequencyLimits {};
     const ClosedLoopResponse r
-        = ReadClosedLoopResponse(samples, model, gain, *q.lowFrequencyClosedLoopDb);
+        = ReadClosedLoopResponse(runs, model, gain, *q.lowFrequencyClosedLoopDb, high.closedDb);
     q.peakDb = r.peakDb;
     q.peakOmega = r.peakOmega;
     q.bandwidth = r.bandwidth;
-    if (const std::optional<SensitivityPeak> ms = ReadSensitivityPeak(samples, model, gain)) {
+    // |S(0)| = 1 / |1 + K0| without integrators.
+    std::optional<double> lowSensitivityDb;
+    if (structure && structure->integrators == 0)
+        lowSensitivityDb = static_cast<double>(-20 * std::log10(std::fabs(1 + structure->lowGain)));
+    if (const std::optional<SensitivityPeak> ms
+        = ReadSensitivityPeak(runs, model, gain, lowSensitivityDb, high.sensitivityDb)) {
         q.sensitivityPeakDb = ms->db;
         q.sensitivityPeakOmega = ms->omega;
     }
+}
+
+// The gain (dB) where |G| / (1 + |G|), the least |T| can be at that gain, is 3 dB below |T(0)|:
+// with a delay, |T| first falls below that level after |G| crosses it.
+std::vector<double> bandwidthLevels(const std::optional<double> &lowDb)
+{
+    if (!lowDb)
+        return {};
+    const double t = std::pow(10.0, (*lowDb - 3) / 20);
+    return t < 1 ? std::vector<double> { 20 * std::log10(t / (1 - t)) } : std::vector<double> {};
 }
 
 // A sample of the model standing for a point of its locus, for unwrapping the phase near it.
@@ -149,7 +169,7 @@ LoopAnalysis AnalyseResponse(
         const std::vector<double> crossovers = GainCrossovers(*given, loop, gain, {});
         setStability(q, NyquistStability(*given, crossovers, loop, gain, std::nullopt));
         q.lowFrequencyClosedLoopDb = given->front().point.closedDb;
-        readQuantities(*given, loop, gain, crossovers, {}, nullptr, q);
+        readQuantities(*given, { *given }, loop, gain, crossovers, {}, std::nullopt, q);
         for (const ResponseSample &s : *given)
             if (s.omega >= drawnLow && s.omega <= drawnHigh)
                 analysis.locus.push_back({ s.omega, s.point.gainDb, s.phase });
@@ -167,8 +187,10 @@ LoopAnalysis AnalyseResponse(
     // The crossings a rational loop's polynomials place, at any frequency, are sampled too.
     const std::vector<double> gainEstimates = GainCrossoverEstimates(loop, gain);
     const std::vector<double> phaseEstimates = PhaseCrossoverEstimates(loop, gain);
+    const std::vector<double> extremaEstimates = GainExtremaEstimates(loop, gain);
     std::vector<double> crossings = gainEstimates;
     crossings.insert(crossings.end(), phaseEstimates.begin(), phaseEstimates.end());
+    crossings.insert(crossings.end(), extremaEstimates.begin(), extremaEstimates.end());
     const std::vector<ResponseSample> samples = sampler.coarse(analysis.closedLoopPoles, crossings);
     const std::vector<double> gainCrossovers = GainCrossovers(samples, loop, gain, gainEstimates);
     q.lowFrequencyClosedLoopDb = LowFrequencyClosedLoopDb(*structure);
@@ -178,7 +200,12 @@ LoopAnalysis AnalyseResponse(
         setStability(q, NyquistStability(samples, gainCrossovers, loop, gain, structure));
     if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
         analysis.closedLoopPoles.clear();
-    readQuantities(samples, loop, gain, gainCrossovers, phaseEstimates, &sampler, q);
+    // With a delay, its turns filled where the quantities are read.
+    const SampleRuns runs = samples.empty() ? SampleRuns {}
+                                            : FilledRuns(sampler, samples,
+                                                StretchEnds(samples, loop, gain, gainCrossovers,
+                                                    bandwidthLevels(q.lowFrequencyClosedLoopDb)));
+    readQuantities(samples, runs, loop, gain, gainCrossovers, phaseEstimates, structure, q);
     if (samples.empty())
         return analysis;
 

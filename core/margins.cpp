@@ -117,8 +117,10 @@ void levelCrossings(const std::vector<ResponseSample> &samples, const ResponseMo
     for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
         const ResponseSample &a = samples[i];
         const ResponseSample &b = samples[i + 1];
-        if (std::floor((a.phase + 180) / 360) == std::floor((b.phase + 180) / 360)
-            && std::fmod(a.phase + 180, 360.0) != 0 && std::fmod(b.phase + 180, 360.0) != 0)
+        // Two points more than a turn apart were not filled: nothing is read between them.
+        if ((std::floor((a.phase + 180) / 360) == std::floor((b.phase + 180) / 360)
+                && std::fmod(a.phase + 180, 360.0) != 0 && std::fmod(b.phase + 180, 360.0) != 0)
+            || !(std::fabs(b.phase - a.phase) <= 360))
             continue;
         for (const double level : criticalLevelsBetween(a.phase, b.phase)) {
             if (out.size() >= limit)
@@ -130,78 +132,26 @@ void levelCrossings(const std::vector<ResponseSample> &samples, const ResponseMo
     }
 }
 
-// The phase crossovers of a loop with a delay: the first ones listed, and those next to the ends
-// of the stretches where |G| rises or falls beyond them (see ReadMargins).
+// The phase crossovers of a loop with a delay: every one in the runs, the first ones listed.
 struct DelayCrossings {
     std::vector<double> listed;
     std::vector<double> others;
 };
 
-DelayCrossings delayPhaseCrossings(const std::vector<ResponseSample> &samples,
-    const ResponseModel &model, const LoopGain &gain, const ResponseSampler &sampler,
-    const std::vector<double> &gainCrossovers)
+DelayCrossings delayPhaseCrossings(
+    const SampleRuns &runs, const ResponseModel &model, const LoopGain &gain)
 {
-    constexpr std::size_t ListingBudget = 20000; // points filled to list the first crossovers
-    constexpr std::size_t WindowBudget = 400; // points filled around one end
-    constexpr double Turns = 2; // of the delay, on each side of an end
-    DelayCrossings c;
-    std::size_t budget = ListingBudget;
-    double listedUpTo = samples.back().omega; // every crossover below is listed
-    for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
-        const std::vector<ResponseSample> filled
-            = sampler.fill(samples[i], samples[i + 1], budget, false);
-        budget -= std::min(budget, filled.size());
-        levelCrossings(filled, model, gain, c.listed, MaxListedCrossovers);
-        if (c.listed.size() >= MaxListedCrossovers) {
-            listedUpTo = c.listed.back();
-            break;
-        }
-        if (filled.back().omega != samples[i + 1].omega) {
-            listedUpTo = filled.back().omega;
-            break;
-        }
-    }
-    // The ends: gain crossovers, tops and bottoms of |G| (estimated, and as the samples show
-    // them), and the last sample, beyond which |G| tends monotonically to its limit.
-    std::vector<double> ends = gainCrossovers;
-    const std::vector<double> extrema = GainExtremaEstimates(model, gain);
-    ends.insert(ends.end(), extrema.begin(), extrema.end());
-    for (std::size_t i = 1; i + 1 < samples.size(); ++i) {
-        const double before = samples[i].point.gainDb - samples[i - 1].point.gainDb;
-        const double after = samples[i + 1].point.gainDb - samples[i].point.gainDb;
-        if ((before > 0 && after <= 0) || (before < 0 && after >= 0))
-            ends.push_back(samples[i].omega);
-    }
-    ends.push_back(samples.back().omega);
-    const double delayRate = static_cast<double>(model.delayDegrees(1)); // degrees per rad/s
-    const std::vector<AxisRoot> &axis = sampler.structure().axisRoots;
-    for (const double end : ends) {
-        const double half = std::min(0.5 * end, Turns * 360 / delayRate);
-        const double low = std::max(listedUpTo, end - half);
-        const double high = end + half;
-        if (!(high > low))
-            continue;
-        std::vector<ResponseSample> window { sampler.at(low, SampleNear(samples, low, axis)) };
-        for (const ResponseSample &s : samples)
-            if (s.omega > low && s.omega < high)
-                window.push_back(s);
-        window.push_back(sampler.at(high, SampleNear(samples, high, axis)));
-        std::size_t left = WindowBudget;
-        for (std::size_t i = 0; i + 1 < window.size() && left > 1; ++i) {
-            const std::vector<ResponseSample> filled
-                = sampler.fill(window[i], window[i + 1], left, false);
-            left -= std::min(left, filled.size());
-            levelCrossings(filled, model, gain, c.others, std::numeric_limits<std::size_t>::max());
-        }
-    }
-    sortUnique(c.others);
-    c.others.erase(std::remove_if(c.others.begin(), c.others.end(),
-                       [&](double w) {
-                           return w <= listedUpTo * (1 + SameCrossing)
-                               || crossingsBetween(c.listed, w, w) > 0;
-                       }),
-        c.others.end());
-    return c;
+    std::vector<double> all;
+    for (const std::vector<ResponseSample> &run : runs)
+        levelCrossings(run, model, gain, all, std::numeric_limits<std::size_t>::max());
+    sortUnique(all);
+    // The first run starts at the lowest frequency: every crossover below its end is in it.
+    const double complete = runs.front().back().omega;
+    std::size_t listed = 0;
+    while (listed < all.size() && listed < MaxListedCrossovers && all[listed] <= complete)
+        ++listed;
+    return { std::vector<double>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(listed)),
+        std::vector<double>(all.begin() + static_cast<std::ptrdiff_t>(listed), all.end()) };
 }
 
 } // namespace
@@ -307,7 +257,7 @@ std::vector<double> PhaseCrossovers(const std::vector<ResponseSample> &samples,
 
 Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseModel &model,
     const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &phaseEstimates, const ResponseSampler *sampler)
+    const std::vector<double> &phaseEstimates, const SampleRuns *runs)
 {
     Margins m;
     if (samples.empty())
@@ -326,8 +276,8 @@ Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseMo
 
     std::vector<double> phaseCrossovers;
     std::size_t listedPhase = 0;
-    if (sampler && structure && structure->delay > 0) {
-        DelayCrossings c = delayPhaseCrossings(samples, model, gain, *sampler, gainCrossovers);
+    if (runs && !runs->empty() && structure && structure->delay > 0) {
+        DelayCrossings c = delayPhaseCrossings(*runs, model, gain);
         listedPhase = c.listed.size();
         phaseCrossovers = std::move(c.listed);
         phaseCrossovers.insert(phaseCrossovers.end(), c.others.begin(), c.others.end());

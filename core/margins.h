@@ -1,6 +1,7 @@
 // core/margins.h — gain and phase crossovers of a sampled loop and its margins (core layer)
 #pragma once
 
+#include "core/filledresponse.h"
 #include "core/frequencyresponse.h"
 #include "core/responsemodel.h"
 #include "core/stability.h"
@@ -60,15 +61,12 @@ std::vector<double> PhaseCrossovers(const std::vector<ResponseSample> &samples,
 std::vector<double> GainExtremaEstimates(const ResponseModel &model, const LoopGain &gain);
 
 // The margins at the gain crossovers given and at the phase crossovers found. Without a delay,
-// from the estimates and the samples (see PhaseCrossovers). With one (`sampler` the one that
-// took the coarse samples), the phase falls without end and the crossovers with it: they are
-// listed from the lowest frequency, filled between the coarse samples, up to the first
-// MaxListedCrossovers; beyond, the one of smallest gain margin lies next to an end of a stretch
-// where |G| rises or falls (a gain crossover, a top or a bottom of |G|, the end of the samples),
-// and two turns of the delay on each side of every end are filled. The work is bounded however
-// long the delay.
+// from the estimates and the samples (see PhaseCrossovers). With one, the phase falls without
+// end and the crossovers with it: those in the filled `runs` (see FilledRuns), listed from the
+// lowest frequency; the one of smallest gain margin lies next to an end of a stretch where |G|
+// rises or falls, which the runs fill. The work is bounded however long the delay.
 Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseModel &model,
     const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &phaseEstimates = {}, const ResponseSampler *sampler = nullptr);
+    const std::vector<double> &phaseEstimates = {}, const SampleRuns *runs = nullptr);
 
 } // namespace velmora

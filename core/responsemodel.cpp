@@ -252,6 +252,13 @@ public:
         return quickPoint(omega, gain, true).closedDb;
     }
 
+    long double sensitivityDb(double omega, const LoopGain &gain) const override
+    {
+        const Complex g
+            = gain.factor * m_loop->rationalValue(Complex(0, omega)) * DelayFactor(omega, m_delay);
+        return -10 * std::log10(std::norm(1.0L + g));
+    }
+
     std::optional<long double> closedSlope(double omega, const LoopGain &gain) const override
     {
         const ValueAndSlope r = m_loop->rationalAt(Complex(0, omega));

@@ -137,6 +137,12 @@ public:
     virtual long double closedDb(double omega, const LoopGain &gain) const = 0;
     virtual long double quickClosedDb(double omega, const LoopGain &gain) const = 0;
 
+    // |S| in dB at omega, S = 1 / (1 + K G), exactly.
+    virtual long double sensitivityDb(double omega, const LoopGain &gain) const
+    {
+        return closedDb(omega, gain) - gainDb(omega, gain);
+    }
+
     // d|T|^2 / d omega at omega, where the model has a derivative (a rational loop); nothing for
     // measured data.
     virtual std::optional<long double> closedSlope(double omega, const LoopGain &gain) const = 0;

@@ -86,4 +86,87 @@ double RefinedRoot(double a, double b, FrequencyFunction quick, FrequencyFunctio
     return RootBetween(a, b, exact);
 }
 
+double MaximumBetween(double a, double b, FrequencyFunction f)
+{
+    // Brent's localmin on g(u) = -f(exp u), u = log omega.
+    constexpr long double Golden = 0.381966011250105151795L; // (3 - sqrt 5) / 2
+    const auto g = [&](long double u) { return -f(static_cast<double>(std::exp(u))); };
+    long double low = std::log(static_cast<long double>(a));
+    long double high = std::log(static_cast<long double>(b));
+    long double x = low + Golden * (high - low);
+    long double w = x;
+    long double v = x;
+    long double fx = g(x);
+    long double fw = fx;
+    long double fv = fx;
+    long double d = 0;
+    long double e = 0;
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        const long double middle = (low + high) / 2;
+        const long double tolerance
+            = 4 * std::numeric_limits<double>::epsilon() * std::fabs(x) + 1e-30L;
+        if (std::fabs(x - middle) <= 2 * tolerance - (high - low) / 2)
+            break;
+        bool golden = true;
+        if (std::fabs(e) > tolerance) {
+            long double r = (x - w) * (fx - fv);
+            long double q = (x - v) * (fx - fw);
+            long double p = (x - v) * q - (x - w) * r;
+            q = 2 * (q - r);
+            if (q > 0)
+                p = -p;
+            q = std::fabs(q);
+            const long double previous = e;
+            e = d;
+            if (std::fabs(p) < std::fabs(q * previous / 2) && p > q * (low - x)
+                && p < q * (high - x)) {
+                d = p / q;
+                const long double u = x + d;
+                if (u - low < 2 * tolerance || high - u < 2 * tolerance)
+                    d = x < middle ? tolerance : -tolerance;
+                golden = false;
+            }
+        }
+        if (golden) {
+            e = (x < middle ? high : low) - x;
+            d = Golden * e;
+        }
+        const long double u
+            = std::fabs(d) >= tolerance ? x + d : x + (d > 0 ? tolerance : -tolerance);
+        const long double fu = g(u);
+        if (fu <= fx) {
+            (u < x ? high : low) = x;
+            v = w;
+            fv = fw;
+            w = x;
+            fw = fx;
+            x = u;
+            fx = fu;
+        } else {
+            (u < x ? low : high) = u;
+            if (fu <= fw || w == x) {
+                v = w;
+                fv = fw;
+                w = u;
+                fw = fu;
+            } else if (fu <= fv || v == x || v == w) {
+                v = u;
+                fv = fu;
+            }
+        }
+    }
+    double best = static_cast<double>(std::exp(x));
+    if (!(best > a && best < b))
+        best = std::clamp(best, a, b);
+    long double top = f(best);
+    for (const double end : { a, b }) {
+        const long double at = f(end);
+        if (at > top) {
+            top = at;
+            best = end;
+        }
+    }
+    return best;
+}
+
 } // namespace velmora

@@ -38,4 +38,10 @@ double RootBetween(double a, double b, FrequencyFunction f);
 // the exact one if the quick function misplaced the root.
 double RefinedRoot(double a, double b, FrequencyFunction quick, FrequencyFunction exact);
 
+// Where f is largest over [a, b] (0 < a < b): Brent's method for a minimum (golden sections and
+// parabolas) on -f in log frequency, to a few ulps of the frequency where f is not flat, then the
+// best of that point and the ends. A top inside the bracket is found when f rises to it and falls
+// from it; of several, one.
+double MaximumBetween(double a, double b, FrequencyFunction f);
+
 } // namespace velmora

@@ -46,6 +46,23 @@ void expectList(const std::vector<double> &actual, const QJsonValue &expected, c
             << what << " " << i;
 }
 
+// A quantity the reference gives (null: none, or at infinity for a peak's frequency), to `relative`
+// of its size (at least 1).
+void expectOptional(const std::optional<double> &actual, const QJsonValue &expected,
+    double relative, const char *what)
+{
+    if (expected.isUndefined())
+        return;
+    if (expected.isNull()) {
+        EXPECT_FALSE(actual.has_value()) << what << " = " << actual.value_or(0);
+        return;
+    }
+    ASSERT_TRUE(actual.has_value()) << what;
+    EXPECT_NEAR(
+        *actual, expected.toDouble(), relative * std::max(1.0, std::fabs(expected.toDouble())))
+        << what;
+}
+
 class HardReference : public ::testing::TestWithParam<int> { };
 
 TEST_P(HardReference, CrossoversAndStabilityAgreeWithTheIndependentComputation)
@@ -68,6 +85,13 @@ TEST_P(HardReference, CrossoversAndStabilityAgreeWithTheIndependentComputation)
     expectList(q.phaseMargins, reference["phase_margins_deg"], "phase margins");
     expectList(q.phaseCrossovers, reference["phase_crossovers_rad_s"], "phase crossovers");
     expectList(q.gainMargins, reference["gain_margins_db"], "gain margins");
+    // The closed loop of a stable loop: values to 1e-9, frequencies to 1e-6 (a top is flat).
+    expectOptional(q.peakDb, reference["peak_db"], 1e-9, "peak");
+    expectOptional(q.peakOmega, reference["peak_rad_s"], 1e-6, "peak frequency");
+    expectOptional(q.bandwidth, reference["bandwidth_rad_s"], 1e-9, "bandwidth");
+    expectOptional(q.sensitivityPeakDb, reference["sensitivity_peak_db"], 1e-9, "Ms");
+    expectOptional(
+        q.sensitivityPeakOmega, reference["sensitivity_peak_rad_s"], 1e-6, "Ms frequency");
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, HardReference, ::testing::Range(0, 8));
