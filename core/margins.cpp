@@ -27,14 +27,21 @@ void reportSmallest(const std::vector<double> &frequencies, const std::vector<do
 }
 
 // The levels -180 + k 360 that the phase reaches going from `from` to `to`: those strictly past
-// `from` and up to `to` included.
+// `from` and up to `to` included, the first MaxListedCrossovers of them from the lowest. Between
+// two points of data a huge number of turns apart, no more can be told apart (nor, far out, can
+// consecutive levels in a long double).
 std::vector<double> criticalLevelsBetween(long double from, long double to)
 {
     std::vector<double> levels;
     const long double low = std::min(from, to);
     const long double high = std::max(from, to);
-    for (long double k = std::ceil((low + 180) / 360); - 180 + 360 * k <= high; ++k) {
-        const long double level = -180 + 360 * k;
+    const long double first = std::ceil((low + 180) / 360);
+    long double previous = -std::numeric_limits<long double>::infinity();
+    for (std::size_t i = 0; i < MaxListedCrossovers; ++i) {
+        const long double level = -180 + 360 * (first + static_cast<long double>(i));
+        if (!(level <= high) || !(level > previous))
+            break;
+        previous = level;
         if (level != from)
             levels.push_back(static_cast<double>(level));
     }
@@ -286,6 +293,14 @@ Margins ReadMargins(const std::vector<ResponseSample> &samples, const ResponseMo
         phaseCrossovers = PhaseCrossovers(samples, model, gain, phaseEstimates);
         listedPhase = std::min(phaseCrossovers.size(), MaxListedCrossovers);
     }
+    // Where a pole on the axis turns the phase, |G| is infinite: the locus goes round at infinity
+    // and crosses no level there.
+    std::erase_if(phaseCrossovers, [&](double omega) {
+        return std::any_of(axis.begin(), axis.end(), [&](const AxisRoot &r) {
+            return r.order < 0 && std::fabs(r.omega - omega) <= 1e-7 * r.omega;
+        });
+    });
+    listedPhase = std::min(listedPhase, phaseCrossovers.size());
     std::vector<double> gainMargins;
     for (const double omega : phaseCrossovers)
         gainMargins.push_back(static_cast<double>(-model.gainDb(omega, gain)));

@@ -115,8 +115,13 @@ MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz)
         }
         headerAllowed = false;
         const double omega = *values[0] * (hertz ? 2 * std::numbers::pi : 1);
-        if (!(omega > 0))
+        if (!(omega > 0) || !std::isfinite(omega))
             refuse(lineNumber, "fréquence positive attendue");
+        // Beyond these, |G| or the turns of the phase no longer fit the computations' numbers.
+        if (!(std::fabs(*values[1]) <= MaxDataGainDb))
+            refuse(lineNumber, "gain hors limites (de -1000 à 1000 dB)");
+        if (!(std::fabs(*values[2]) <= MaxDataPhaseDeg))
+            refuse(lineNumber, "phase hors limites (de -1e7 à 1e7 degrés)");
         if (!data.omega.empty() && !(omega > data.omega.back()))
             refuse(lineNumber, "les fréquences doivent croître strictement");
         double phase = *values[2];

@@ -30,7 +30,10 @@ struct MeasuredResponse {
 // semicolons or tabs, a comma between two digits is one too ("0,5;-3;-120"). Throws DataError,
 // with the line number, for a row that is not three numbers (in rows separated by commas, the
 // message says that numbers take a decimal point), a frequency that is not positive or not above
-// the one before, and for fewer than two rows.
+// the one before, a gain beyond MaxDataGainDb or a phase beyond MaxDataPhaseDeg in magnitude,
+// and for fewer than two rows.
+constexpr double MaxDataGainDb = 1000;
+constexpr double MaxDataPhaseDeg = 1e7;
 MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz);
 
 } // namespace velmora

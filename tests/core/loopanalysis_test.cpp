@@ -56,6 +56,23 @@ TEST(LoopAnalysis, LocusPointsAreTheFunctionsValuesAndQuantitiesSitWhereTheySay)
 // Between two samples of the locus, the look-up is the loop's own value at that frequency (times
 // the analysis gain), its phase on the turn of its neighbours; also where the samples lie far
 // apart, off the chart.
+// A pole on the axis turns the phase at infinite |G|: no gain margin there. 1 / (s (s^2 + 4))
+// closes on s^3 + 4 s + 1, two roots on the right; 1 / (s^2 + 1) on s^2 + 2, on the axis.
+TEST(LoopAnalysis, NoGainMarginWhereAPoleOnTheAxisTurnsThePhase)
+{
+    const LoopQuantities q
+        = AnalyseLoop(TransferFunction::parse("1/(s*(s^2+4))"), 0, {}).quantities;
+    EXPECT_FALSE(q.gainMarginDb.has_value());
+    EXPECT_TRUE(q.phaseCrossovers.empty());
+    EXPECT_EQ(q.closedLoopRhpPoles, 2);
+    const LoopQuantities m = AnalyseLoop(TransferFunction::parse("1/(s^2+1)"), 0, {}).quantities;
+    EXPECT_FALSE(m.stable);
+    EXPECT_FALSE(m.gainMarginDb.has_value());
+    ASSERT_TRUE(m.phaseMarginDeg.has_value());
+    EXPECT_NEAR(*m.phaseMarginDeg, 0, 1e-9);
+    EXPECT_NEAR(*m.gainCrossover, std::sqrt(2.0), 1e-12);
+}
+
 TEST(LoopAnalysis, LocusPointBetweenSamplesIsTheLoopAtThatFrequency)
 {
     const FactoredLoop loops[] = {
@@ -188,17 +205,22 @@ TEST(MeasuredLoop, RefusedRowsNameTheirLine)
         { "# c\n\n1;0;0\n1;-1;-10\n", "ligne 4 : les fréquences doivent croître strictement" },
         { "w,g,p\nx,y,z\n", "ligne 2 : trois nombres attendus" },
         { "0,0,0\n1,0,0\n", "ligne 1 : fréquence positive attendue" },
-        { "1,0,0\n", "au moins deux lignes" },
-        { "1,0,0\n2,1e999,0\n", "ligne 2" },
+        { "1,0,0\n", "au moins deux lignes" }, { "1,0,0\n2,1e999,0\n", "ligne 2" },
+        { "0.1,1e308,-90\n1,-1e308,-135\n", "ligne 1 : gain hors limites" },
+        { "0.1,20,1e300\n1,0,-135\n", "ligne 1 : phase hors limites" },
+        { "1,0,0\n1e308,0,0\n", "ligne 2 : fréquence positive attendue" }, // in Hz: 2 pi 1e308
     };
     for (const auto &c : cases) {
         try {
-            ReadMeasuredResponse(c.text, false);
+            ReadMeasuredResponse(c.text, true);
             ADD_FAILURE() << c.text;
         } catch (const DataError &error) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }
+    // Data built otherwise, a huge number of turns between two points: read in bounded time.
+    const MeasuredResponse wild { { 0.1, 1, 10 }, { 20, 0, -20 }, { 1e300, -135, -175 } };
+    EXPECT_NO_THROW(AnalyseMeasuredLoop(wild, 0, {}));
     const MeasuredResponse read
         = ReadMeasuredResponse("w;g;p # entête\n1;-2;170\n2;-3;-175 # un tour\n", false);
     EXPECT_EQ(read.omega, (std::vector<double> { 1, 2 }));
