@@ -5,6 +5,7 @@
 #include "core/compensatortext.h"
 #include "core/floatingpointerror.h"
 #include "core/numbertext.h"
+#include "core/reducedfunction.h"
 
 #include <algorithm>
 #include <charconv>
@@ -22,41 +23,6 @@ constexpr int MaxDegree = 60;
 constexpr int MaxNesting = 200;
 // The size of the numbers and of the coefficients of the expanded numerator and denominator.
 constexpr const char *CoefficientRange = "de 2.3e-308 à 1.7e308 en valeur absolue, ou 0";
-
-using Factors = std::vector<TypedFactor>;
-
-// A subexpression reduced to N / D * exp(-T s), with the factors of N and of D as typed: each is
-// a constant times the product of its factors.
-struct Reduced {
-    Polynomial numerator;
-    Polynomial denominator;
-    long double delay = 0;
-    Factors numeratorFactors {};
-    Factors denominatorFactors {};
-};
-
-// The factors of a product: those of both, a factor typed in both counted once more often.
-Factors merged(Factors a, const Factors &b, int power = 1)
-{
-    for (const TypedFactor &f : b) {
-        if (power == 0)
-            break;
-        const auto same = std::find_if(a.begin(), a.end(), [&](const TypedFactor &g) {
-            return g.polynomial.coefficients() == f.polynomial.coefficients();
-        });
-        if (same != a.end())
-            same->multiplicity += power * f.multiplicity;
-        else
-            a.push_back({ f.polynomial, power * f.multiplicity });
-    }
-    return a;
-}
-
-// A polynomial as one factor, or none when it is a constant.
-Factors single(const Polynomial &p)
-{
-    return p.degree() >= 1 ? Factors { { p, 1 } } : Factors {};
-}
 
 std::string quoted(std::string_view text)
 {
@@ -233,18 +199,18 @@ private:
                 Reduced right = signedFactor();
                 if (op == '*') {
                     emit(Step::Multiply);
-                    left = checked(multiply(left, right), where);
+                    left = checked(ReducedProduct(left, right), where);
                 } else {
                     if (right.numerator.isZero())
                         failAt(where, "dénominateur nul");
                     emit(Step::Divide);
-                    left = checked(divide(left, right), where);
+                    left = checked(ReducedQuotient(left, right), where);
                 }
             } else if (op == 's' || op == '(' || startsWord("exp")) {
                 const std::size_t where = m_position;
                 Reduced right = power();
                 emit(Step::Multiply);
-                left = checked(multiply(left, right), where);
+                left = checked(ReducedProduct(left, right), where);
             } else {
                 return left;
             }
@@ -313,8 +279,8 @@ private:
             result = checked(std::move(result), start);
         }
         result.delay = exponent * base.delay;
-        result.numeratorFactors = merged({}, base.numeratorFactors, exponent);
-        result.denominatorFactors = merged({}, base.denominatorFactors, exponent);
+        result.numeratorFactors = MergedFactors({}, base.numeratorFactors, exponent);
+        result.denominatorFactors = MergedFactors({}, base.denominatorFactors, exponent);
         return result;
     }
 
@@ -372,13 +338,13 @@ private:
             emitFactor(p);
             emit(Step::Multiply);
             result.numerator = result.numerator * p;
-            result.numeratorFactors = merged(result.numeratorFactors, single(p));
+            result.numeratorFactors = MergedFactors(result.numeratorFactors, SingleFactor(p));
         }
         for (const Polynomial &p : factors.denominator) {
             emitFactor(p);
             emit(Step::Divide);
             result.denominator = result.denominator * p;
-            result.denominatorFactors = merged(result.denominatorFactors, single(p));
+            result.denominatorFactors = MergedFactors(result.denominatorFactors, SingleFactor(p));
         }
         return result;
     }
@@ -485,24 +451,10 @@ private:
     // numerator is one factor.
     Reduced add(const Reduced &a, const Reduced &b, bool subtract, std::size_t where) const
     {
-        const Polynomial right = subtract ? -b.numerator : b.numerator;
-        // A delay must multiply the whole function: terms of a sum share one, or are zero.
-        long double delay = a.delay;
-        if (a.numerator.isZero())
-            delay = b.delay;
-        else if (!b.numerator.isZero() && a.delay != b.delay)
+        std::optional<Reduced> sum = ReducedSum(a, b, subtract);
+        if (!sum)
             failAt(where, "retard dans une somme : exp(-T*s) doit multiplier toute la fonction");
-        Reduced sum;
-        if (a.denominator.coefficients() == b.denominator.coefficients()) {
-            sum = { a.numerator + right, a.denominator, delay };
-            sum.denominatorFactors = a.denominatorFactors;
-        } else {
-            sum = { a.numerator * b.denominator + right * a.denominator,
-                a.denominator * b.denominator, delay };
-            sum.denominatorFactors = merged(a.denominatorFactors, b.denominatorFactors);
-        }
-        sum.numeratorFactors = single(sum.numerator);
-        return sum;
+        return std::move(*sum);
     }
 
     // The result of an operation at `where`, refused there when its degree is above MaxDegree:
@@ -523,20 +475,6 @@ private:
         if (r.numerator.isZero())
             r.numeratorFactors.clear();
         return r;
-    }
-
-    static Reduced multiply(const Reduced &a, const Reduced &b)
-    {
-        return { a.numerator * b.numerator, a.denominator * b.denominator, a.delay + b.delay,
-            merged(a.numeratorFactors, b.numeratorFactors),
-            merged(a.denominatorFactors, b.denominatorFactors) };
-    }
-
-    static Reduced divide(const Reduced &a, const Reduced &b)
-    {
-        return { a.numerator * b.denominator, a.denominator * b.numerator, a.delay - b.delay,
-            merged(a.numeratorFactors, b.denominatorFactors),
-            merged(a.denominatorFactors, b.numeratorFactors) };
     }
 
     std::string_view m_text;
