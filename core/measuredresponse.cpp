@@ -81,6 +81,8 @@ MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz)
     bool headerAllowed = true;
     int lineNumber = 0;
     std::size_t start = 0;
+    if (text.starts_with("\xEF\xBB\xBF")) // a byte order mark, not part of the first row
+        start = 3;
     while (start <= text.size()) {
         const std::size_t end = text.find('\n', start);
         std::string_view line
@@ -96,12 +98,18 @@ MeasuredResponse ReadMeasuredResponse(std::string_view text, bool hertz)
         const std::vector<std::string_view> fields = fieldsOf(line, separator);
         std::optional<double> values[3];
         bool allNumbers = fields.size() == 3;
-        for (std::size_t i = 0; i < 3 && i < fields.size(); ++i) {
-            values[i] = numberOf(fields[i], separator);
-            allNumbers = allNumbers && values[i].has_value();
+        bool anyNumber = false;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::optional<double> v = numberOf(fields[i], separator);
+            anyNumber = anyNumber || v.has_value();
+            if (i < 3)
+                values[i] = v;
+            allNumbers = allNumbers && (i >= 3 || v.has_value());
         }
         if (!allNumbers) {
-            if (headerAllowed) { // a header line names the columns
+            // A header line names the columns: it holds no number at all, and a first row that
+            // does is data that does not read, never dropped.
+            if (headerAllowed && !anyNumber) {
                 headerAllowed = false;
                 continue;
             }

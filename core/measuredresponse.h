@@ -25,8 +25,9 @@ struct MeasuredResponse {
 };
 
 // Reads "frequency, gain (dB), phase (degrees)" rows separated by commas, semicolons or tabs,
-// with an optional header line, blank lines and "#" comments; frequencies in rad/s, or in Hz
-// when `hertz` (multiplied by 2 pi). Numbers use a decimal point; in rows separated by
+// with an optional header line (a first line holding no number), a byte order mark skipped,
+// blank lines and "#" comments; frequencies in rad/s, or in Hz when `hertz` (multiplied by
+// 2 pi). Numbers use a decimal point; in rows separated by
 // semicolons or tabs, a comma between two digits is one too ("0,5;-3;-120"). Throws DataError,
 // with the line number, for a row that is not three numbers (in rows separated by commas, the
 // message says that numbers take a decimal point), a frequency that is not positive or not above

@@ -205,10 +205,14 @@ TEST(MeasuredLoop, RefusedRowsNameTheirLine)
         { "# c\n\n1;0;0\n1;-1;-10\n", "ligne 4 : les fréquences doivent croître strictement" },
         { "w,g,p\nx,y,z\n", "ligne 2 : trois nombres attendus" },
         { "0,0,0\n1,0,0\n", "ligne 1 : fréquence positive attendue" },
-        { "1,0,0\n", "au moins deux lignes" }, { "1,0,0\n2,1e999,0\n", "ligne 2" },
+        { "1,0,0\n", "au moins deux lignes" },
+        { "1,0,0\n2,1e999,0\n", "ligne 2" },
         { "0.1,1e308,-90\n1,-1e308,-135\n", "ligne 1 : gain hors limites" },
         { "0.1,20,1e300\n1,0,-135\n", "ligne 1 : phase hors limites" },
         { "1,0,0\n1e308,0,0\n", "ligne 2 : fréquence positive attendue" }, // in Hz: 2 pi 1e308
+        // A first row with a number in it is data, never a header.
+        { "nan,20,-100\n1,0,-135\n10,-20,-175\n", "ligne 1 : trois nombres attendus" },
+        { "0,5,20,-100\n1,0,-135\n10,-20,-175\n", "ligne 1 : trois nombres attendus" },
     };
     for (const auto &c : cases) {
         try {
@@ -225,6 +229,12 @@ TEST(MeasuredLoop, RefusedRowsNameTheirLine)
         = ReadMeasuredResponse("w;g;p # entête\n1;-2;170\n2;-3;-175 # un tour\n", false);
     EXPECT_EQ(read.omega, (std::vector<double> { 1, 2 }));
     EXPECT_EQ(read.phaseDeg, (std::vector<double> { 170, 185 }));
+    // A byte order mark is not part of the first row.
+    EXPECT_EQ(ReadMeasuredResponse("\xEF\xBB\xBF"
+                                   "0.1,20,-100\n1,0,-135\n",
+                  false)
+                  .omega,
+        (std::vector<double> { 0.1, 1 }));
 }
 
 } // namespace
