@@ -46,10 +46,10 @@ std::vector<ResponseSample> filledBetween(const ResponseSampler &sampler,
 
 std::vector<double> StretchEnds(const std::vector<ResponseSample> &coarse,
     const ResponseModel &model, const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &levelsDb)
+    const std::vector<double> &extrema, const std::vector<double> &levelsDb)
 {
     std::vector<double> ends = gainCrossovers;
-    for (const double omega : GainExtremaEstimates(model, gain))
+    for (const double omega : extrema)
         if (omega >= coarse.front().omega && omega <= coarse.back().omega)
             ends.push_back(omega);
     for (std::size_t i = 0; i + 1 < coarse.size(); ++i) {

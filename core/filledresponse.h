@@ -15,11 +15,12 @@ namespace velmora {
 using SampleRuns = std::vector<std::vector<ResponseSample>>;
 
 // Where |K G| stops rising or falling, increasing: the gain crossovers given, the frequencies
-// where the gain crosses the levels given (dB), the tops and bottoms of |G| (estimated from the
-// polynomials of a rational loop, and those the samples show), and the last coarse sample.
+// where the gain crosses the levels given (dB), the tops and bottoms of |G| (`extrema`, those
+// the polynomials of a rational loop place (GainExtremaEstimates), and those the samples show),
+// and the last coarse sample.
 std::vector<double> StretchEnds(const std::vector<ResponseSample> &coarse,
     const ResponseModel &model, const LoopGain &gain, const std::vector<double> &gainCrossovers,
-    const std::vector<double> &levelsDb);
+    const std::vector<double> &extrema, const std::vector<double> &levelsDb);
 
 // The response where it is read. Without a delay, the coarse samples, one run. With one: the
 // coarse intervals filled from the lowest frequency on, up to 20,000 points (the first run,

@@ -187,7 +187,10 @@ LoopAnalysis AnalyseResponse(
     // The crossings a rational loop's polynomials place, at any frequency, are sampled too.
     const std::vector<double> gainEstimates = GainCrossoverEstimates(loop, gain);
     const std::vector<double> phaseEstimates = PhaseCrossoverEstimates(loop, gain);
-    const std::vector<double> extremaEstimates = GainExtremaEstimates(loop, gain);
+    // The tops and bottoms of |G| end the stretches a delay's turns are filled around.
+    const bool delayed = structure->delay > 0;
+    const std::vector<double> extremaEstimates
+        = delayed ? GainExtremaEstimates(loop, gain) : std::vector<double> {};
     std::vector<double> crossings = gainEstimates;
     crossings.insert(crossings.end(), phaseEstimates.begin(), phaseEstimates.end());
     crossings.insert(crossings.end(), extremaEstimates.begin(), extremaEstimates.end());
@@ -201,10 +204,11 @@ LoopAnalysis AnalyseResponse(
     if (poles && StabilityOfPoles(*poles).closedLoopRhpPoles != q.closedLoopRhpPoles)
         analysis.closedLoopPoles.clear();
     // With a delay, its turns filled where the quantities are read.
-    const SampleRuns runs = samples.empty() ? SampleRuns {}
-                                            : FilledRuns(sampler, samples,
-                                                StretchEnds(samples, loop, gain, gainCrossovers,
-                                                    bandwidthLevels(q.lowFrequencyClosedLoopDb)));
+    const SampleRuns runs = samples.empty() || !delayed
+        ? SampleRuns { samples }
+        : FilledRuns(sampler, samples,
+            StretchEnds(samples, loop, gain, gainCrossovers, extremaEstimates,
+                bandwidthLevels(q.lowFrequencyClosedLoopDb)));
     readQuantities(samples, runs, loop, gain, gainCrossovers, phaseEstimates, structure, q);
     if (samples.empty())
         return analysis;
