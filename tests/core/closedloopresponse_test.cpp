@@ -68,45 +68,51 @@ TEST(ClosedLoopResponse, SecondOrderClosedForms)
     }
 }
 
-// |T| evaluated on a fine grid over the locus: its largest value, refined by golden sections, and
-// its first fall to 3 dB below |T(0)|, refined by bisection.
+// |T| and |S| evaluated on a fine grid over the locus: their largest values, refined by golden
+// sections, and the first fall of |T| to 3 dB below |T(0)|, refined by bisection.
 struct DenseReference {
     double peakDb;
     double bandwidth;
+    double sensitivityPeakDb;
 };
 
 DenseReference denseReference(const FactoredLoop &loop, double low, double high, double target)
 {
     const int count = 200000;
     const auto omegaAt = [&](int i) { return low * std::pow(high / low, double(i) / count); };
-    int top = 0;
-    double topDb = -INFINITY;
-    double bandwidth = NAN;
-    for (int i = 0; i <= count; ++i) {
-        const double db = loop.closedDb(omegaAt(i));
-        if (db > topDb) {
-            topDb = db;
-            top = i;
+    const auto sensitivityDb
+        = [&](double w) { return -20 * std::log10(std::abs(1.0 + loop.at(w))); };
+    const auto largest = [&](const auto &f) {
+        int top = 0;
+        double topDb = -INFINITY;
+        for (int i = 0; i <= count; ++i)
+            if (const double db = f(omegaAt(i)); db > topDb) {
+                topDb = db;
+                top = i;
+            }
+        double a = omegaAt(std::max(top - 1, 0));
+        double b = omegaAt(std::min(top + 1, count));
+        for (int k = 0; k < 200; ++k) {
+            const double c = a + 0.382 * (b - a);
+            const double d = b - 0.382 * (b - a);
+            if (f(c) < f(d))
+                a = c;
+            else
+                b = d;
         }
-        if (std::isnan(bandwidth) && db < target && i > 0) {
+        return std::max(topDb, f((a + b) / 2));
+    };
+    double bandwidth = NAN;
+    for (int i = 1; i <= count && std::isnan(bandwidth); ++i)
+        if (loop.closedDb(omegaAt(i)) < target) {
             double a = omegaAt(i - 1);
             double b = omegaAt(i);
             for (int k = 0; k < 100; ++k)
                 (loop.closedDb((a + b) / 2) < target ? b : a) = (a + b) / 2;
             bandwidth = a;
         }
-    }
-    double a = omegaAt(std::max(top - 1, 0));
-    double b = omegaAt(std::min(top + 1, count));
-    for (int k = 0; k < 200; ++k) {
-        const double c = a + 0.382 * (b - a);
-        const double d = b - 0.382 * (b - a);
-        if (loop.closedDb(c) < loop.closedDb(d))
-            a = c;
-        else
-            b = d;
-    }
-    return { std::max(topDb, loop.closedDb((a + b) / 2)), bandwidth };
+    return { largest([&](double w) { return loop.closedDb(w); }), bandwidth,
+        largest(sensitivityDb) };
 }
 
 TEST(ClosedLoopResponse, DelayLoopsAgreeWithADenseEvaluation)
@@ -119,6 +125,13 @@ TEST(ClosedLoopResponse, DelayLoopsAgreeWithADenseEvaluation)
             { { 0, 1, 2, 1 }, { 0, 1, 5, 1 }, { 0, 1, 0, -1 }, { 0, 1, 1, -1 }, { 0, 1, 3, -1 },
                 { 0, 1, 10, -2 }, { 1, 2, 25, -1 }, { 0, 1, 20, -1 }, { 0, 1, 40, -1 },
                 { 0, 1, 50, -1 } } },
+        // First order with a delay: |T| ripples at every turn. A dip below the 3 dB level under
+        // a top; the bandwidth past many ripples; a fast pole, ripples up to 60 rad/s; nearly equal
+        // tops of |S|.
+        { 0.761, 2.118, { { 0, 0.168, 1, -1 } } },
+        { 0.51, 15.902, { { 0, 0.114, 1, -1 } } },
+        { 0.907, 2.838, { { 0, 0.025, 1, -1 } } },
+        { 0.472, 4.807, { { 0, 0.016, 1, -1 } } },
     };
     for (const FactoredLoop &loop : loops) {
         SCOPED_TRACE(loop.text());
@@ -130,6 +143,8 @@ TEST(ClosedLoopResponse, DelayLoopsAgreeWithADenseEvaluation)
             loop, a.locus.front().omega, a.locus.back().omega, *q.lowFrequencyClosedLoopDb - 3);
         EXPECT_NEAR(*q.peakDb, std::max(reference.peakDb, *q.lowFrequencyClosedLoopDb), 1e-9);
         EXPECT_NEAR(*q.bandwidth, reference.bandwidth, 1e-9 * reference.bandwidth);
+        ASSERT_TRUE(q.sensitivityPeakDb);
+        EXPECT_NEAR(*q.sensitivityPeakDb, reference.sensitivityPeakDb, 1e-9);
     }
 }
 
