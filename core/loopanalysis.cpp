@@ -28,6 +28,7 @@ void setStability(LoopQuantities &q, const ClosedLoopStability &s)
     q.stable = s.stable;
     q.closedLoopRhpPoles = s.closedLoopRhpPoles;
     q.closedLoopRhpPolesKind = s.kind;
+    q.closedLoopPolesOnAxis = s.onAxis;
 }
 
 // Margins at the crossovers, and the closed-loop peak and bandwidth and the largest

@@ -33,6 +33,7 @@ struct LoopQuantities {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
     CountKind closedLoopRhpPolesKind = CountKind::Exact; // exact, a lower bound, or infinite
+    bool closedLoopPolesOnAxis = false; // on the limit of stability (see ClosedLoopStability)
     std::vector<double> gainCrossovers; // |G| = 0 dB
     std::vector<double> phaseMargins; // degrees, 180 + phase reduced to (-180, 180]
     std::vector<double> phaseCrossovers; // phase = -180 + k 360

@@ -122,6 +122,8 @@ std::vector<std::pair<std::string, std::string>> ReportRows(const ReportedLoop &
     std::string poles;
     if (q.closedLoopRhpPolesKind == CountKind::Infinite)
         poles = "une infinité de pôles à partie réelle positive";
+    else if (q.closedLoopPolesOnAxis)
+        poles = "pôles sur l'axe imaginaire (limite de stabilité)";
     else if (q.closedLoopRhpPoles == 0 && q.closedLoopRhpPolesKind == CountKind::Exact)
         poles = "aucun pôle à partie réelle positive";
     else

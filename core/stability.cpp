@@ -128,6 +128,7 @@ ClosedLoopStability NyquistStability(const std::vector<ResponseSample> &samples,
     if (count > std::numeric_limits<int>::max())
         s.kind = CountKind::AtLeast;
     s.stable = s.closedLoopRhpPoles == 0 && !touches;
+    s.onAxis = touches;
     return s;
 }
 

@@ -21,6 +21,10 @@ struct ClosedLoopStability {
     bool stable = false; // every closed-loop pole strictly in the left half-plane
     int closedLoopRhpPoles = 0;
     CountKind kind = CountKind::Exact;
+    // 1 + G vanishes on the imaginary axis (or the loop has a pole there shared with a zero):
+    // closed-loop poles on the axis, on the limit of stability, where the count cannot say on
+    // which side they lie.
+    bool onAxis = false;
 };
 
 // From the closed-loop poles: those beyond AxisTolerance of their modulus (at least 1) to the

@@ -67,6 +67,8 @@ TEST(LoopAnalysis, NoGainMarginWhereAPoleOnTheAxisTurnsThePhase)
     EXPECT_EQ(q.closedLoopRhpPoles, 2);
     const LoopQuantities m = AnalyseLoop(TransferFunction::parse("1/(s^2+1)"), 0, {}).quantities;
     EXPECT_FALSE(m.stable);
+    EXPECT_TRUE(m.closedLoopPolesOnAxis);
+    EXPECT_FALSE(q.closedLoopPolesOnAxis);
     EXPECT_FALSE(m.gainMarginDb.has_value());
     ASSERT_TRUE(m.phaseMarginDeg.has_value());
     EXPECT_NEAR(*m.phaseMarginDeg, 0, 1e-9);

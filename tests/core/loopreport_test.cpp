@@ -44,6 +44,12 @@ TEST(LoopReport, ClosedLoopPolesExactAtLeastOrInfinite)
         EXPECT_EQ(row(loop, "boucle fermée"), c.text);
         EXPECT_NE(ReportJson({ loop }).find(c.json), std::string::npos) << ReportJson({ loop });
     }
+    // Poles on the axis: the limit of stability, whatever the walk counted beside them.
+    ReportedLoop limit { "G", {} };
+    limit.quantities.closedLoopRhpPoles = 2;
+    limit.quantities.closedLoopPolesOnAxis = true;
+    EXPECT_EQ(
+        row(limit, "boucle fermée"), "instable, pôles sur l'axe imaginaire (limite de stabilité)");
 }
 
 // The crossovers listed, and how many there are: all listed, the first of more, or infinitely
