@@ -39,7 +39,12 @@ long long NyquistCount(const NyquistWalk &walk)
     }
     turn += walk.endAngle - from;
     const double total = 2 * turn - 180.0 * walk.integrators;
-    return std::max(0LL, walk.openLoopRhpPoles - std::llround(total / 360));
+    // Turns beyond what a long long holds (phases of data far beyond any loop's) are held at a
+    // bound, which the caller reports as a lower bound past the ints.
+    double turns = total / 360;
+    if (!(std::fabs(turns) <= 1e18))
+        turns = std::isnan(turns) ? 0 : std::copysign(1e18, turns);
+    return std::max(0LL, walk.openLoopRhpPoles - std::llround(turns));
 }
 
 const ResponseSample &SampleNear(const std::vector<ResponseSample> &samples, double omega,
