@@ -1,6 +1,6 @@
 // Loops against reference values computed independently (tests/reference/loops.json, with the
 // command that produced it in tests/reference/compute_reference.py): margins, crossovers,
-// resonance peak, bandwidth, closed-loop poles and stability, to 1e-6 relative.
+// resonance peak, bandwidth, Ms, closed-loop poles and stability, to 1e-6 relative.
 #include "core/loopanalysis.h"
 
 #include <QFile>
@@ -69,6 +69,8 @@ TEST_P(LoopReference, QuantitiesAgreeWithTheIndependentComputation)
     expectOptional(q.peakDb, reference["peak_db"], "peak");
     expectOptional(q.peakOmega, reference["peak_rad_s"], "peak frequency");
     expectOptional(q.bandwidth, reference["bandwidth_rad_s"], "bandwidth");
+    expectOptional(q.sensitivityPeakDb, reference["sensitivity_peak_db"], "Ms");
+    expectOptional(q.sensitivityPeakOmega, reference["sensitivity_peak_rad_s"], "Ms frequency");
 
     // Every crossover within the analysed range, with its margin.
     const std::vector<double> gainCrossovers = numbers(reference["gain_crossovers_rad_s"]);

@@ -546,6 +546,30 @@ def peak_and_bandwidth(loop):
     return peak_db, best_w, wb, cands
 
 
+def sensitivity_peak(loop):
+    """Ms = the largest |S| = 1 / |1 + G| in dB and its frequency: every top of ln|S| on the grid
+    polished where its slope changes sign, against the limits at 0 (1 / |1 + K| without
+    integrators) and at infinity (|S| -> 1 for a strictly proper loop: no frequency)."""
+    grid = log_grid(1e-6, 1e6, 20000)
+    lnS = lambda w: -np.log(np.abs(1.0 + loop.G(w)))
+    dlnS = lambda w: -np.real(1j * loop.G(w) * loop.dlogG_s(1j * np.asarray(w, float))
+                              / (1.0 + loop.G(w)))
+    d = dlnS(grid)
+    fun = lambda w: float(dlnS(np.array([w]))[0])
+    best_w, best = None, 0.0  # the limit at infinity
+    if loop.n_int == 0:
+        low = -math.log(abs(1.0 + loop.K))
+        if low > best:
+            best_w, best = 0.0, low
+    for i in np.nonzero((d[:-1] > 0.0) & (d[1:] <= 0.0))[0]:
+        w = float(grid[i + 1]) if d[i + 1] == 0.0 else brent(fun, grid[i], grid[i + 1])
+        v = float(lnS(np.array([w]))[0])
+        if v > best:
+            best_w, best = w, v
+    assert np.max(lnS(grid)) <= best + 1e-12, loop.name
+    return 20.0 * best / math.log(10.0), best_w
+
+
 # --------------------------------------------------------------------------
 # python-control cross-checks
 # --------------------------------------------------------------------------
@@ -759,6 +783,8 @@ def analyse(loop):
     else:
         peak_db = wr = wb = None
     res["peak_db"], res["peak_rad_s"], res["bandwidth_rad_s"] = peak_db, wr, wb
+    res["sensitivity_peak_db"], res["sensitivity_peak_rad_s"] = (
+        sensitivity_peak(loop) if stable else (None, None))
     res["low_frequency_phase_deg"] = loop.anchor
 
     # independent references
@@ -901,7 +927,8 @@ KEYS = ["name", "expression", "kind", "stable", "closed_loop_rhp_poles",
         "closed_loop_poles", "gain_crossovers_rad_s", "phase_margins_deg",
         "phase_crossovers_rad_s", "gain_margins_db", "gain_margin_db",
         "phase_crossover_rad_s", "phase_margin_deg", "gain_crossover_rad_s",
-        "peak_db", "peak_rad_s", "bandwidth_rad_s", "low_frequency_phase_deg",
+        "peak_db", "peak_rad_s", "bandwidth_rad_s", "sensitivity_peak_db",
+        "sensitivity_peak_rad_s", "low_frequency_phase_deg",
         "notes"]
 
 
