@@ -86,11 +86,12 @@ double RefinedRoot(double a, double b, FrequencyFunction quick, FrequencyFunctio
     return RootBetween(a, b, exact);
 }
 
-double MaximumBetween(double a, double b, FrequencyFunction f)
+FrequencyMinimum MinimumBetween(
+    double a, double b, FrequencyFunction f, long double relative, long double absolute)
 {
-    // Brent's localmin on g(u) = -f(exp u), u = log omega.
+    // Brent's localmin on g(u) = f(exp u), u = log omega.
     constexpr long double Golden = 0.381966011250105151795L; // (3 - sqrt 5) / 2
-    const auto g = [&](long double u) { return -f(static_cast<double>(std::exp(u))); };
+    const auto g = [&](long double u) { return f(static_cast<double>(std::exp(u))); };
     long double low = std::log(static_cast<long double>(a));
     long double high = std::log(static_cast<long double>(b));
     long double x = low + Golden * (high - low);
@@ -103,8 +104,7 @@ double MaximumBetween(double a, double b, FrequencyFunction f)
     long double e = 0;
     for (int iteration = 0; iteration < 200; ++iteration) {
         const long double middle = (low + high) / 2;
-        const long double tolerance
-            = 4 * std::numeric_limits<double>::epsilon() * std::fabs(x) + 1e-30L;
+        const long double tolerance = relative * std::fabs(x) + absolute;
         if (std::fabs(x - middle) <= 2 * tolerance - (high - low) / 2)
             break;
         bool golden = true;
@@ -155,7 +155,14 @@ double MaximumBetween(double a, double b, FrequencyFunction f)
             }
         }
     }
-    double best = static_cast<double>(std::exp(x));
+    return { static_cast<double>(std::exp(x)), fx };
+}
+
+double MaximumBetween(double a, double b, FrequencyFunction f)
+{
+    const auto negated = [&](double omega) { return -f(omega); };
+    double best
+        = MinimumBetween(a, b, negated, 4 * std::numeric_limits<double>::epsilon(), 1e-30L).omega;
     if (!(best > a && best < b))
         best = std::clamp(best, a, b);
     long double top = f(best);

@@ -38,6 +38,17 @@ double RootBetween(double a, double b, FrequencyFunction f);
 // the exact one if the quick function misplaced the root.
 double RefinedRoot(double a, double b, FrequencyFunction quick, FrequencyFunction exact);
 
+// Brent's method for a minimum of f over [a, b] (0 < a < b) in log frequency (golden sections,
+// and parabolas where those shrink the bracket), until the bracket is within `relative` |log
+// omega| + `absolute` of the point found, or for at most 200 steps: where it ends, and f there.
+// A bottom inside the bracket is found when f falls to it and rises from it; of several, one.
+struct FrequencyMinimum {
+    double omega;
+    long double value;
+};
+FrequencyMinimum MinimumBetween(
+    double a, double b, FrequencyFunction f, long double relative, long double absolute);
+
 // Where f is largest over [a, b] (0 < a < b): Brent's method for a minimum (golden sections and
 // parabolas) on -f in log frequency, to a few ulps of the frequency where f is not flat, then the
 // best of that point and the ends. A top inside the bracket is found when f rises to it and falls

@@ -42,75 +42,6 @@ std::optional<GainInterval> gainsAbove(Complex g, long double m2)
     return GainInterval { std::min(r1, r2), std::max(r1, r2) };
 }
 
-// The minimum of f over [a, b] by Brent's method in log omega (parabolic steps, golden-section
-// ones where those do not shrink the bracket), to 1e-10 of omega: the value at a minimum is then
-// exact to the last bit. Returns where it is and the value.
-template <typename F> std::pair<double, long double> minimumBetween(double a, double b, const F &f)
-{
-    constexpr double Golden = 0.3819660112501051; // 2 - the golden ratio
-    constexpr double Tolerance = 1e-10;
-    double low = std::log(a);
-    double high = std::log(b);
-    double x = low + Golden * (high - low);
-    double w = x;
-    double v = x;
-    long double fx = f(std::exp(x));
-    long double fw = fx;
-    long double fv = fx;
-    double step = 0; // the step before the last
-    double last = 0;
-    for (int i = 0; i < 200; ++i) {
-        const double middle = (low + high) / 2;
-        if (std::fabs(x - middle) <= 2 * Tolerance - (high - low) / 2)
-            break;
-        bool parabolic = false;
-        if (std::fabs(step) > Tolerance) {
-            // The parabola through x, w and v.
-            const double r = static_cast<double>((x - w) * (fx - fv));
-            double q = static_cast<double>((x - v) * (fx - fw));
-            double p = (x - v) * q - (x - w) * r;
-            q = 2 * (q - r);
-            if (q > 0)
-                p = -p;
-            q = std::fabs(q);
-            if (std::fabs(p) < std::fabs(q * step / 2) && p > q * (low - x) && p < q * (high - x)) {
-                step = last;
-                last = p / q;
-                parabolic = true;
-                if (x + last - low < 2 * Tolerance || high - (x + last) < 2 * Tolerance)
-                    last = x < middle ? Tolerance : -Tolerance;
-            }
-        }
-        if (!parabolic) {
-            step = x < middle ? high - x : low - x;
-            last = Golden * step;
-        }
-        const double u = x + (std::fabs(last) >= Tolerance ? last : std::copysign(Tolerance, last));
-        const long double fu = f(std::exp(u));
-        if (fu <= fx) {
-            (u < x ? high : low) = x;
-            v = w;
-            fv = fw;
-            w = x;
-            fw = fx;
-            x = u;
-            fx = fu;
-        } else {
-            (u < x ? low : high) = u;
-            if (fu <= fw || w == x) {
-                v = w;
-                fv = fw;
-                w = u;
-                fw = fu;
-            } else if (fu <= fv || v == x || v == w) {
-                v = u;
-                fv = fu;
-            }
-        }
-    }
-    return { std::exp(x), fx };
-}
-
 } // namespace
 
 // Mr = value: the ends of the set of gains at which |T| exceeds m somewhere. Each frequency
@@ -216,7 +147,9 @@ std::vector<double> TuningSweep::peakGains(double value, double currentGainDb) c
             b = intervals[i + 1] ? m_samples[i + 1].omega
                                  : RootBetween(b, m_samples[i + 1].omega, edge);
         const long double found
-            = std::min(minimumBetween(a, b, [&](double w) { return endAt(e.upper, w); }).second,
+            = std::min(MinimumBetween(
+                           a, b, [&](double w) { return endAt(e.upper, w); }, 0, 1e-10L)
+                           .value,
                 endAt(e.upper, m_samples[i].omega));
         const long double k = e.upper ? -found : found;
         if (std::isfinite(k) && k > 0 && !inside(k))
