@@ -58,6 +58,43 @@ public:
     virtual int textHeight(const std::string &text) = 0;
 };
 
+// A surface that hands every operation to another: the base of the surfaces that watch or limit
+// what is drawn, which override only those operations.
+class ForwardingSurface : public DrawingSurface {
+public:
+    explicit ForwardingSurface(DrawingSurface &target)
+        : m_target(target)
+    {
+    }
+
+    int width() const override { return m_target.width(); }
+    int height() const override { return m_target.height(); }
+    double scale() const override { return m_target.scale(); }
+    void setPenColor(Color color) override { m_target.setPenColor(color); }
+    void setPenStyle(PenStyle style) override { m_target.setPenStyle(style); }
+    void setPenWidth(int pixels) override { m_target.setPenWidth(pixels); }
+    void setFontName(const std::string &face) override { m_target.setFontName(face); }
+    void setFontSize(int points) override { m_target.setFontSize(points); }
+    void setFontColor(Color color) override { m_target.setFontColor(color); }
+    void moveTo(int x, int y) override { m_target.moveTo(x, y); }
+    void lineTo(int x, int y) override { m_target.lineTo(x, y); }
+    void drawDisc(int x, int y, int radius) override { m_target.drawDisc(x, y, radius); }
+    void fillRect(int x, int y, int width, int height, Color color) override
+    {
+        m_target.fillRect(x, y, width, height, color);
+    }
+    void drawText(int x, int y, const std::string &text) override { m_target.drawText(x, y, text); }
+    void drawTransparentText(int x, int y, const std::string &text) override
+    {
+        m_target.drawTransparentText(x, y, text);
+    }
+    int textWidth(const std::string &text) override { return m_target.textWidth(text); }
+    int textHeight(const std::string &text) override { return m_target.textHeight(text); }
+
+protected:
+    DrawingSurface &m_target;
+};
+
 // The image pixels across a pen of `pixels` designed pixels (1 to 9) on a surface of that scale:
 // the product rounded, halves to even, at least 1.
 inline int ScaledPenWidth(int pixels, double scale)

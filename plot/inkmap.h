@@ -82,10 +82,10 @@ private:
 // Draws on `target` exactly what it is asked to, and marks it on the map as the kind set last
 // (texts as the text kind set last); a line of the chart's own (Ink::ChartLine) of at most 4
 // pixels either way, which is only counted, by its end pixel.
-class InkSurface final : public DrawingSurface {
+class InkSurface final : public ForwardingSurface {
 public:
     InkSurface(DrawingSurface &target, InkMap &map)
-        : m_target(target)
+        : ForwardingSurface(target)
         , m_map(map)
     {
     }
@@ -97,28 +97,17 @@ public:
         m_textKind = texts;
     }
 
-    int width() const override { return m_target.width(); }
-    int height() const override { return m_target.height(); }
-    double scale() const override { return m_target.scale(); }
-    void setPenColor(Color color) override { m_target.setPenColor(color); }
-    void setPenStyle(PenStyle style) override { m_target.setPenStyle(style); }
     void setPenWidth(int pixels) override;
-    void setFontName(const std::string &face) override { m_target.setFontName(face); }
-    void setFontSize(int points) override { m_target.setFontSize(points); }
-    void setFontColor(Color color) override { m_target.setFontColor(color); }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void drawDisc(int x, int y, int radius) override;
     void fillRect(int x, int y, int width, int height, Color color) override;
     void drawText(int x, int y, const std::string &text) override;
     void drawTransparentText(int x, int y, const std::string &text) override;
-    int textWidth(const std::string &text) override { return m_target.textWidth(text); }
-    int textHeight(const std::string &text) override { return m_target.textHeight(text); }
 
 private:
     void markText(int x, int y, const std::string &text);
 
-    DrawingSurface &m_target;
     InkMap &m_map;
     std::uint8_t m_kind = Ink::ChartLine;
     std::uint8_t m_textKind = Ink::ChartText;
@@ -129,36 +118,24 @@ private:
 
 // Draws on `target` only what lies within `frame` (its edges included): lines are cut at its
 // edges, texts and discs that do not lie wholly within it are left out.
-class FrameClipSurface final : public DrawingSurface {
+class FrameClipSurface final : public ForwardingSurface {
 public:
     FrameClipSurface(DrawingSurface &target, const PixelFrame &frame)
-        : m_target(target)
+        : ForwardingSurface(target)
         , m_frame(frame)
     {
     }
 
-    int width() const override { return m_target.width(); }
-    int height() const override { return m_target.height(); }
-    double scale() const override { return m_target.scale(); }
-    void setPenColor(Color color) override { m_target.setPenColor(color); }
-    void setPenStyle(PenStyle style) override { m_target.setPenStyle(style); }
-    void setPenWidth(int pixels) override { m_target.setPenWidth(pixels); }
-    void setFontName(const std::string &face) override { m_target.setFontName(face); }
-    void setFontSize(int points) override { m_target.setFontSize(points); }
-    void setFontColor(Color color) override { m_target.setFontColor(color); }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void drawDisc(int x, int y, int radius) override;
     void fillRect(int x, int y, int width, int height, Color color) override;
     void drawText(int x, int y, const std::string &text) override;
     void drawTransparentText(int x, int y, const std::string &text) override;
-    int textWidth(const std::string &text) override { return m_target.textWidth(text); }
-    int textHeight(const std::string &text) override { return m_target.textHeight(text); }
 
 private:
     bool holds(int x, int y, const std::string &text);
 
-    DrawingSurface &m_target;
     PixelFrame m_frame;
     int m_x = 0;
     int m_y = 0;
