@@ -6,6 +6,7 @@
 #include "core/loopanalysis.h"
 #include "core/tuning.h"
 #include "loopcheck.h"
+#include "targetcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -36,23 +37,6 @@ std::shared_ptr<const MeasuredResponse> sampled(const std::string &text)
         data->phaseDeg.push_back(p.phaseDeg);
     }
     return data;
-}
-
-std::optional<double> quantity(const LoopQuantities &q, TargetKind target)
-{
-    switch (target) {
-    case TargetKind::Mr:
-        return q.peakDb;
-    case TargetKind::PhaseMargin:
-        return q.phaseMarginDeg;
-    case TargetKind::GainMargin:
-        return q.gainMarginDb;
-    case TargetKind::Bandwidth:
-        return q.bandwidth;
-    case TargetKind::Crossover:
-        return q.gainCrossover;
-    }
-    return std::nullopt;
 }
 
 double tolerance(TargetKind target, double value)

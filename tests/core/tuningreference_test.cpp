@@ -4,6 +4,7 @@
 // one the value was read at.
 #include "core/loopanalysis.h"
 #include "core/tuning.h"
+#include "targetcheck.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 using namespace velmora;
+using namespace velmora::test;
 
 namespace {
 
@@ -23,23 +25,6 @@ QJsonArray referenceLoops()
     QFile file(QStringLiteral(VELMORA_REFERENCE_DIR "/loops.json"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     return QJsonDocument::fromJson(file.readAll()).object()["loops"].toArray();
-}
-
-std::optional<double> quantity(const LoopQuantities &q, TargetKind target)
-{
-    switch (target) {
-    case TargetKind::Mr:
-        return q.peakDb;
-    case TargetKind::PhaseMargin:
-        return q.phaseMarginDeg;
-    case TargetKind::GainMargin:
-        return q.gainMarginDb;
-    case TargetKind::Bandwidth:
-        return q.bandwidth;
-    case TargetKind::Crossover:
-        return q.gainCrossover;
-    }
-    return std::nullopt;
 }
 
 class TuningReference : public ::testing::TestWithParam<int> { };
