@@ -1,6 +1,5 @@
 // Closed-loop step responses: the 10th-order loop with a delay (method of steps, then its modes)
 // and the same loop without its delay (matrix exponential), response and figures.
-#include "core/memorytuning.h"
 #include "core/stepresponse.h"
 
 #include <benchmark/benchmark.h>
@@ -38,12 +37,3 @@ BENCHMARK(BM_StepResponseTenthOrderWithDelay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StepResponseTenthOrder)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    velmora::KeepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

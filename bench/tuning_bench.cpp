@@ -4,7 +4,6 @@
 #include "core/compensatedmodel.h"
 #include "core/compensatortext.h"
 #include "core/loopanalysis.h"
-#include "core/memorytuning.h"
 #include "core/tuning.h"
 
 #include <benchmark/benchmark.h>
@@ -86,12 +85,3 @@ VELMORA_TUNING_BENCHMARKS(MeasuredWithLead, measuredWithLead(), -10)
 BENCHMARK(BM_DesignLeadThirdOrder)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    velmora::KeepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
